@@ -1,0 +1,170 @@
+// The editing core: text store, start-up and edit loop, text entry and
+// cursor movement. Records and globals shared across the program.
+#pragma once
+#include <cstdint>
+#include <cstddef>
+#include "editor/limits.h"
+
+// ---------------------------------------------------------------- records
+
+struct LINE {                 // struct coreline: one line of a corefile
+    LINE *up;                 // previous line (the header's up is the last line)
+    LINE *down;               // next line (the header's down is the first line)
+    LINE *nextphys;           // next record on the physical chain, null at the end
+    int32_t object;           // object code: 0 text, 1 record, 2 picture, 3 formula,
+                              // 4 not editable, 5 empty without text, -1 dead
+    int32_t length;           // characters in the arena
+    int64_t index;            // arena offset of the first character (picture handle for object 2)
+    int64_t linekey;          // offset of the sort key within the line
+};
+
+struct COREFILE {
+    LINE *header;             // sentinel of the circular line list
+    LINE *lnptr;              // current line
+    int32_t curcol;           // cursor column from 1; may lie beyond the end
+    int32_t curline;          // number of the current line from 1
+    int32_t lncount;          // number of lines
+    int64_t charcount;        // number of characters in all lines
+    int32_t viewtype;         // view type 0..7
+    int32_t curflag;          // cursor sub-state
+    char filname[NAMESIZE];   // file name of the corefile
+    bool edited;              // changed since last fetched or saved
+    LINE *starA, *starB;      // star marks, null when unset
+    char nextstar;            // which star mark is set next
+    int32_t starcount;        // star marks set
+    int32_t cstarA, cstarB;   // column marks of a rectangular block
+    char cnextstar;           // which column mark is set next
+    int32_t cstarcount;       // column marks set
+    LINE *disln;              // line shown on the first row of the window
+};
+
+// One row of the edit table, indexed by key type.
+using editop = void (*)();
+struct edtable {
+    uint32_t sideffects;      // 1 recompute curline; 2 mark edited; 8 needs free space
+    int32_t replimit;         // consecutive keys acted on while repeat limiting is on
+    uint32_t cmpmask;         // view types in which the key is always allowed
+    editop operatn[NVIEWS];   // operation per view type
+};
+
+// ------------------------------------------------------------ textstore.cpp
+
+extern COREFILE core[NCORE];
+extern int corenum;                   // current corefile, 1 after start-up
+extern unsigned char textbase[TEXTSIZE];
+extern int64_t avail;                 // first free character above all text
+extern int64_t hiaddr;                // soft end of the arena
+extern LINE *reserve;                 // spare line record; null when none could be had
+extern bool full;                     // store is full (set by garbage)
+extern LINE firstphys;                // anchor of the physical chain
+extern LINE *lastphys;                // last record of the physical chain
+extern LINE *lp;                      // scanner line
+extern int cp;                        // scanner column
+extern int dist;                      // lines the scanner moved since setptr
+
+inline COREFILE &curcore() { return core[corenum]; }
+
+void initcore();
+void initfile();
+void removefile();
+void clrfile();
+void wrwholescreen();
+void nmeset();
+LINE *allochdr();
+void allocln(int object, int length);
+void linkphys();
+void removeline();
+void shiftline();
+void insline();
+void nuline();
+int distance(const LINE *l1, const LINE *l2);
+int64_t curptr();
+int64_t endptr();
+void cadd(unsigned char c);
+void cinsert(int n);
+void cremove(int n);
+void extline();
+void erasefield();
+int findnb();
+void detrline();
+void detrfile();
+int locatefield(const LINE *line, int n);
+bool locateword(int n);
+void setptr();
+int peepc();
+void nextc();
+void prevc();
+void setcur();
+void advfile(int n);
+void garbage();
+
+// ------------------------------------------------------------- edittable.cpp
+
+extern const edtable edittable[NEDITROWS];
+extern const uint32_t editmask[NVIEWS];
+extern const uint32_t viewmask[NOBJECTS];
+extern uint32_t cureditmask;          // editmask of the current view type
+extern uint32_t curviewmask;          // viewmask of the current line's object
+extern uint32_t curopmask;            // cmpmask of the current key type
+
+// -------------------------------------------------------------- editloop.cpp
+
+extern bool overflg;                  // stops the edit loop
+extern int repflag;                   // 1: repeat limiting off; 0: on
+extern int mode;                      // 0 command line, 1 overtype, 2 insert
+extern int fparnum;                   // argument count
+extern const char *fparam1, *fparam2, *fparam3, *fparam4;
+extern char versionbuffer[VERSIONSIZE];
+
+int kelmain(int argc, char **argv);
+void editor();
+void goodbye();
+void identify();
+void uclcsw();
+void noop();
+void endofinput();                    // standard input ended: leave cleanly
+
+// ----------------------------------------------------------------- entry.cpp
+// Text entry and rub-out.
+
+extern unsigned char delbuf[DELBUFSIZE];
+extern int delptr;
+
+void inmode();
+void bldtxt();
+void xbldtxt();
+void rubtxt();
+void savechar(unsigned char c);
+void makeobject();
+void rctrunc();
+
+// ---------------------------------------------------------------- cursor.cpp
+
+extern int crinsert;                  // what RETURN does: 0, 1 or 2
+
+void curright();
+void curleft();
+void downline();
+void upline();
+void downrec();
+void uprec();
+void retrn();
+void up_page();
+void downpage();
+void mwd();
+void fixcursor();
+
+// ---------------------------------------------------------- the edit table's
+// operations built elsewhere or still empty (pending.cpp and later files)
+
+void bldrec(); void bldmath(); void copytxt(); void rectxt(); void recrec();
+void recword(); void recfield(); void recmath(); void instabrow(); void instabcol();
+void rubrec(); void rubmath(); void rubgraph(); void rubfield(); void copyfield();
+void downfield(); void upfield(); void leftm(); void rightm(); void upm(); void downm();
+void uprow(); void downrow(); void greencur();
+// picture and formula-layout operations: empty in this system
+void addpic(); void droppoint(); void grops(); void nextitem(); void previtem();
+void pickpoint(); void picleft(); void picright(); void picup(); void picdown();
+void preview(); void remember();
+void freepic(int64_t handle);
+void makerec();

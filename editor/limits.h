@@ -1,0 +1,49 @@
+// Limits of the data model. Every fixed table and buffer of the editor is
+// sized from these; input beyond a limit is cut or refused.
+#pragma once
+#include <cstdint>
+
+inline constexpr int NCORE = 20;               // corefiles 0..19
+inline constexpr int64_t TEXTSIZE = 4000000;   // characters in the text arena
+inline constexpr int64_t HIADDR = 3999000;     // soft end: 1,000 characters of head-room
+inline constexpr unsigned char FREECH = 255;   // a free character of the arena
+inline constexpr int NAMESIZE = 49;            // file names: 48 characters and a zero
+inline constexpr int NVIEWS = 8;               // view types 0..7
+inline constexpr int NOBJECTS = 6;             // object codes 0..5 with an edit mask
+inline constexpr int NEDITROWS = 107;          // key types with an edit-table row
+inline constexpr int NKEYTYPES = 128;          // key types 0..127
+
+// Start-up call buffers.
+inline constexpr int CALLSIZE = 49;            // fcall, dcall
+inline constexpr int PARFETCHSIZE = 52;        // "FE" + 48-character name + CR + zero
+inline constexpr int VERSIONSIZE = 200;
+
+// Input stream.
+inline constexpr int NINTRAN = 624;            // planes 0..4 of the translation table
+inline constexpr int NCHARMAP = 424;
+inline constexpr int MAXNUMCODE = 239;         // highest numeric key code
+inline constexpr int NFNKEYS = 10;             // function keys 0..9
+inline constexpr int FNSIZE = 49;              // one function-key string
+inline constexpr int NSTRINGS = 10;            // strings on the input stack
+inline constexpr int NLOOPS = 20;              // loopstack and vl_result entries
+inline constexpr int PATTSIZE = 200;
+inline constexpr int NCAPTURES = 22;
+
+// Display and protocol.
+inline constexpr int GWMSGSIZE = 1000;         // one "$" message
+inline constexpr int SHADOWSIZE = 200;         // command-line echo kept for redraws
+
+// Text entry.
+inline constexpr int DELBUFSIZE = 80;          // delete-buffer ring
+
+// Command line and parameters.
+inline constexpr int NCMDS = 82;
+inline constexpr int NPARAMS = 25;
+inline constexpr int PSTRINGSIZE = 60;
+inline constexpr int MAXTYPED = 48;            // characters typed on a parameter line
+inline constexpr int STRPARSIZE = 49;          // string parameters (curfile, scanpattern, ...)
+inline constexpr int STRINGFILESIZE = 5120;    // procedure, template and merge files
+
+// Settings.
+inline constexpr int NTABCOLS = 144;           // tab stops for columns 1..144
+inline constexpr int NFIELDS = 100;            // record template fields

@@ -1,0 +1,61 @@
+// Editing operations: search and change, star and rectangular blocks, line editing,
+// sort, reformat, records and merge, registers and expressions, settings.
+#pragma once
+#include "editor/editor.h"
+
+// ------------------------------------------------------------- settings.cpp
+
+extern int lmargin, rmargin;          // margins, 1 and 72 at start
+extern char tabs[NTABCOLS + 1];       // tab stop flags for columns 1..144
+extern int autowrapflag;              // 1: automatic word wrap
+extern int dectabflag;                // 1: decimal tab entry
+extern int fperror;                   // evaluator error: 1 syntax, 2 overflow, 3 merge field
+extern double fpresultvalue;          // the register shown by putfloat
+extern char checkerrors[200];         // check errors of the last search (putbool)
+extern char checkstring[200];         // check string of the last search (putbool)
+
+void initsettings();
+void autowrap();
+void decbldtxt();
+
+// ------------------------------------------------------------ search
+void find(); void resfind(); void resnumber(); void rescheck(); void extchk();
+void scantext(); void findchk(); void changechk(); void change();
+
+// ------------------------------------------------------------ blocks
+void makestars(); void recover(); void delete_(); void copyop(); void gen_moveblock();
+void gen_sleep();
+
+// ------------------------------------------------------------ rect
+void makecstars(); void clearallstars(); void deleterect(); void insertrect();
+void copyrect(); void insertcols(); void overwrect(); void cpclrrect();
+void cpclrovrect();
+
+// ------------------------------------------------------------ lineedit
+void begline(); void endline(); void deline(); void marleft(); void maright();
+void splitline(); void joinline(); void repchar(); void repline(); void delword();
+void delwordend(); void xnextword(); void xprevword(); void xnextnumx(); void flipchar();
+void manynulines(); void ldenter(); void ldexit(); void lddelin(); void lddelout();
+void ldleft(); void ldright(); void ldup(); void lddown(); void deletefile();
+void swautowrap(); void decimaltab(); void gotobottom(); void list(); void newname();
+void update(); void shift();
+
+// ------------------------------------------------------------ sort
+void sortchk(); void sort(); void skey();
+
+// ------------------------------------------------------------ reformat
+void reformat(); void flushleft(); void flushright(); void fcenter(); void falign();
+void tabset(); void tabcur();
+
+// ------------------------------------------------------------ records
+void mrgexp(); void mrgtext(); void mrgassign(); void mrgrec(); void viewterm();
+void setspecs(); void view();
+
+// ------------------------------------------------------------ registers
+void compute0(); void reginc(); void regclear(); void regdis(); void regshow();
+void evaluate();
+
+// ------------------------------------------------------------ settings
+void show(); void silent(); void hyphenset(); void justset(); void positchk();
+void positn(); void advance(); void marginchk(); void objset(); void coreset();
+void inkeyset(); void outkeyset(); void option(); void settabs(); void window();

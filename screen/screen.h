@@ -1,0 +1,126 @@
+// Screen, keyboard and front end: the display that turns state into "$"
+// messages, the terminal layer, and the line protocol on standard output.
+#pragma once
+#include <cstdint>
+#include "editor/editor.h"
+
+// --------------------------------------------------------------- display.cpp
+
+// Screen geometry (rows and columns from 0).
+extern int windowtop;                 // first row of the text window (2)
+extern int windowend;                 // last row of the text window
+extern int depth;                     // rows in the text window
+extern int helpline;                  // row of the help line
+extern int cmdline;                   // row of the command line
+extern int swidth;                    // text columns
+extern int overlap;                   // columns kept visible by a sideways shift
+extern int shiftc;                    // columns moved by one sideways shift
+extern int pshift;                    // text columns scrolled off to the left
+extern int rightcol;                  // last text column shown
+
+extern int redisplay;                 // redraw level asked for by the last operation
+extern int visible;                   // 0: nothing is drawn or written
+extern int oldcore, oldline, oldcol, oldlncnt, oldcoreview;  // status last sent
+extern bool bhelp;                    // the help line holds a message
+extern const char *const views[NVIEWS];
+extern const char fullmsg[];
+extern unsigned char outtran[256];    // output translation of text characters
+extern char gwmsg[GWMSGSIZE];         // every message is built here
+
+// Record layout of the current template, per field number 1..NFIELDS.
+extern int numfields;
+extern int frow[NFIELDS + 1], fcol[NFIELDS + 1], maxfieldlen[NFIELDS + 1];
+extern char ftype[NFIELDS + 1];
+extern int fieldnum;                  // field under the cursor
+extern int64_t recptr;                // arena offset of the field's first character
+extern int fieldsiz;                  // its length
+extern int64_t disrecptr;             // drawing position
+
+void initdisplay();                   // initial values of everything above
+void display();
+void discur();
+void putstats();
+void gendis();
+void wrline(LINE *line, int row);
+void wrtext(LINE *line, int row);
+void distxt();
+void disrec();
+void wrecord();
+void disfield();
+void wfield();
+void wflag();
+void findfield();
+void fieldlen();
+void putch(unsigned char c);
+void putstg(int64_t index, int count, int row);
+void putstring(const char *text, int code);
+int diserr(const char *message);
+void progress(const char *message);
+void clearhelp();
+void putfname();
+void putresult();
+void putfloat();
+void putbool();
+void prtabs();
+
+// -------------------------------------------------------------- protocol.cpp
+
+extern char shadow_cmdline[SHADOWSIZE + 1];
+extern int shadow_ptr;
+
+void gwtransmit(const char *msg);
+bool forwarded(const char *msg);      // the forwarding rule alone
+void txtcur();
+void rmtxtcur();
+void cmdcur();
+void rmcmdcur();
+void clrtextzone();
+void postcur(int column, int row);
+void ibeep();
+void backspace();
+void putcmdlett(char c);
+void flushout();                      // flush standard output before a wait
+
+// -------------------------------------------------------------- terminal.cpp
+
+// A source of keystrokes read a byte at a time: standard input or a driver pipe.
+struct KEYSOURCE {
+    int fd;
+    int pos, len;
+    bool eof;
+    unsigned char buf[4096];
+};
+
+extern KEYSOURCE stdinsource;
+extern KEYSOURCE *inptr;              // where keyboard-level input comes from
+extern int hardscrl;                  // hardware scrolling: never set
+extern int windresize;                // the window size changed
+
+void stermpars();
+int getwindsize();
+void physterm();
+void setintran();
+void set_suspend();
+void scrclear();
+void restorecursor();
+void call_set_background();
+void initerm();
+void reseterm();
+void call_enter_ca_mode();
+void call_exit_ca_mode();
+void call_init_2string();
+void call_clr_eol();
+void call_clear_screen();
+void call_cursor_address(int row, int column);
+void call_reset_prog_mode();
+void call_initscr();
+void call_intrflush();
+int get_columns();
+int get_lines();
+void termrefresh();                   // curses refresh, when a terminal is in use
+void termbeep();                      // the terminal bell through curses
+int kelgetc();                        // next byte of inptr; -1 at end of file;
+                                      // -2 when a signal interrupted the wait
+                                      // (the caller looks at the string stack again)
+void setsig();
+void sigpoll();                       // carries out signals noted by the handlers

@@ -1,0 +1,31 @@
+// Shared set-up for unit tests.
+#include "tests/unit/fixture.h"
+#include <cstdio>
+#include <gtest/gtest.h>
+#include "editor/editor.h"
+#include "screen/screen.h"
+#include "commands/commands.h"
+#include "operations/operations.h"
+
+void kelreset()
+{
+    initsettings();
+    initdisplay();
+    initinput();
+    initcore();
+    mode = 1;
+    repflag = 1;
+    overflg = false;
+}
+
+void startoutput()
+{
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+}
+
+std::string takeoutput()
+{
+    std::fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
