@@ -81,7 +81,7 @@ void backspace();
 void putcmdlett(char c);
 void flushout();                      // flush standard output before a wait
 
-// -------------------------------------------------------------- terminal.cpp
+// -------------------------------------------------------------- keyboard.cpp
 
 // A source of keystrokes read a byte at a time: standard input or a driver pipe.
 struct KEYSOURCE {
@@ -93,6 +93,14 @@ struct KEYSOURCE {
 
 extern KEYSOURCE stdinsource;
 extern KEYSOURCE *inptr;              // where keyboard-level input comes from
+
+int kelgetc();                        // next byte of inptr; -1 at end of file;
+                                      // -2 when a signal interrupted the wait
+                                      // (the caller looks at the string stack again)
+
+// -------------------------------------------------------------- terminal.cpp
+
+extern int sigfd;                     // read end of the signal wake-up pipe, -1 when none
 extern int hardscrl;                  // hardware scrolling: never set
 extern int windresize;                // the window size changed
 
@@ -119,8 +127,6 @@ int get_columns();
 int get_lines();
 void termrefresh();                   // curses refresh, when a terminal is in use
 void termbeep();                      // the terminal bell through curses
-int kelgetc();                        // next byte of inptr; -1 at end of file;
-                                      // -2 when a signal interrupted the wait
-                                      // (the caller looks at the string stack again)
 void setsig();
-void sigpoll();                       // carries out signals noted by the handlers
+bool sigpoll();                       // carries out signals noted by the handlers;
+                                      // true when one was pending

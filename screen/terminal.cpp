@@ -1,8 +1,6 @@
 // Placeholder until this file is built.
 #include "screen/screen.h"
 
-KEYSOURCE stdinsource;
-KEYSOURCE *inptr;
 int hardscrl;
 int windresize;
 void stermpars() {}
@@ -28,6 +26,6 @@ int get_columns() { return {}; }
 int get_lines() { return {}; }
 void termrefresh() {}
 void termbeep() {}
-int kelgetc() { return {}; }
 void setsig() {}
-void sigpoll() {}
+int sigfd = -1;
+bool sigpoll() { return false; }
