@@ -1,16 +1,222 @@
-// Placeholder until this file is built.
+// Start-up, the edit loop that dispatches every key through the edit table,
+// and leaving the editor.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include "editor/editor.h"
+#include "screen/screen.h"
+#include "commands/commands.h"
+#include "operations/operations.h"
+#include "engine/engine.h"
 
-bool overflg;
-int repflag;
-int mode;
-int fparnum;
+bool overflg = false;
+int repflag = 1;
+int mode = 1;
+int fparnum = 0;
 const char *fparam1, *fparam2, *fparam3, *fparam4;
 char versionbuffer[VERSIONSIZE];
-int kelmain(int, char **) { return {}; }
-void editor() {}
-void goodbye() {}
-void identify() {}
-void uclcsw() {}
+
+static const char start_up[] = "\x03";        // the command key
+static char fcall[CALLSIZE] = "PR";           // PROCEDURE of the -p file
+static char dcall[CALLSIZE] = "RU./";         // RUN of the -d file
+static char parfetch[PARFETCHSIZE];           // FETCH or NAME of the file argument
+
+static const char *const helptext[] = {
+    "To start kel, use one of the following:",
+    "\tkel <filename>                   ",
+    "\tkel -p <procedurefilename>",
+    "\tkel -d <driverfilename>                   ",
+    "",
+    "Notes:                   ",
+    "(1) You MUST provide the exact path to <driverfilename> if                   ",
+    "it is not in the current directory.                   ",
+    "",
+    "(2) To use gwkel, replace kel by gwkel.                   ",
+    "",
+    "(3) For more help, see                   ",
+    "README.md in the kel source distribution",
+};
+
+static int startmessage(const char *text)
+{
+    std::printf("\n%s\n\n", text);
+    return 0;
+}
+
+static int help()
+{
+    std::string_view sep = "";
+    std::string text;
+    for (const char *line : helptext) {
+        text += sep;
+        text += line;
+        sep = "\n";
+    }
+    return startmessage(text.c_str());
+}
+
+// Appends name and a RETURN to a call buffer; false when it does not fit.
+static bool buildcall(char *buf, size_t size, const char *name)
+{
+    size_t used = std::strlen(buf), n = std::strlen(name);
+    if (used + n + 2 > size)
+        return false;
+    std::memcpy(buf + used, name, n);
+    buf[used + n] = '\r';
+    buf[used + n + 1] = 0;
+    return true;
+}
+
+// The file argument: FETCH it when it can be read, otherwise NAME the
+// empty corefile after it. Longer names than a corefile can hold are ignored.
+static void getfpar()
+{
+    if (fparnum != 2)
+        return;
+    size_t n = std::strlen(fparam1);
+    if (n > NAMESIZE - 1)
+        return;
+    std::memcpy(curfile, fparam1, n + 1);
+    std::strcpy(parfetch, fprs() ? "FE" : "NA");
+    buildcall(parfetch, sizeof parfetch, fparam1);
+    pushfn(parfetch);
+}
+
+int kelmain(int argc, char **argv)
+{
+    fparnum = argc;
+    fparam1 = argc > 1 ? argv[1] : nullptr;
+    fparam2 = argc > 2 ? argv[2] : nullptr;
+    fparam3 = argc > 3 ? argv[3] : nullptr;
+    fparam4 = argc > 4 ? argv[4] : nullptr;
+
+    if (argc == 2 && std::strcmp(fparam1, "-h") == 0)
+        return help();
+    if (argc == 2 && std::strcmp(fparam1, "-d") == 0)
+        return startmessage("You need to give the name of the driver file. Type kel -h for details.");
+    if (argc == 2 && std::strcmp(fparam1, "-p") == 0)
+        return startmessage("You need to give the name of the procedure file. Type kel -h for details.");
+    if (argc > 3)
+        return startmessage("Too many arguments. Type kel -h for details.");
+    bool driver = argc == 3 && std::strcmp(fparam1, "-d") == 0;
+    bool procedure = argc == 3 && std::strcmp(fparam1, "-p") == 0;
+    if (driver && !buildcall(dcall, sizeof dcall, fparam2))
+        return startmessage("The name of the driver file is too long (at most 43 characters). Type kel -h for details.");
+    if (procedure && !buildcall(fcall, sizeof fcall, fparam2))
+        return startmessage("The name of the procedure file is too long (at most 45 characters). Type kel -h for details.");
+
+    static char outbuf[1 << 16];
+    std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
+
+    initsettings();
+    initdisplay();
+    initinput();
+    initcore();
+    stermpars();
+    getwindsize();
+    physterm();
+    setintran();
+    initerm();
+    termrefresh();
+    inptr = &stdinsource;
+    setsig();
+    initgenra();
+    gendis();
+    discur();
+
+    if (driver)
+        pushfn(dcall);
+    else if (procedure)
+        pushfn(fcall);
+    else
+        getfpar();
+    pushfn(start_up);
+
+    editor();
+    reseterm();
+    scrclear();
+    flushout();
+    return 0;
+}
+
+void editor()
+{
+    int prevtype = 0, repcount = 0;
+    while (!overflg) {
+        txtcur();
+        fetchchar();
+        rmtxtcur();
+        if (type == prevtype)
+            repcount++;
+        else
+            repcount = 0;
+        prevtype = type;
+        if (type < 0 || type >= NEDITROWS)
+            continue;
+        const edtable &row = edittable[type];
+        COREFILE &c = curcore();
+        int object = c.lnptr->object;
+        curviewmask = object >= 0 && object < NOBJECTS ? viewmask[object] : 0;
+        curopmask = row.cmpmask;
+        if (repflag == 0 && repcount >= row.replimit)
+            continue;
+        if (full && (row.sideffects & 8))
+            continue;
+        if ((cureditmask & (curviewmask | curopmask)) == 0)
+            continue;
+        row.operatn[c.viewtype]();
+        fixcursor();
+        display();
+        COREFILE &now = curcore();          // the operation may change corefile
+        if (row.sideffects & 2)
+            now.edited = true;
+        if (row.sideffects & 1)
+            now.curline = distance(now.header, now.lnptr);
+        if ((avail > hiaddr || reserve == nullptr) && !full)
+            garbage();
+        putstats();
+        discur();
+    }
+}
+
+void goodbye()
+{
+    char msg[80];
+    overflg = true;
+    for (int i = 0; i < NCORE; i++) {
+        if (!core[i].edited)
+            continue;
+        std::snprintf(msg, sizeof msg, "WARNING: corefile %d not saved. <del> aborts", i);
+        if (diserr(msg) == 2) {
+            overflg = false;
+            return;
+        }
+    }
+    mode = 1;                               // ends command mode
+}
+
+// Standard input ended with no driver as the input: nobody can answer a
+// question any more, so leave as GOODBYE would, warning on standard error.
+void endofinput()
+{
+    for (int i = 0; i < NCORE; i++)
+        if (core[i].edited)
+            std::fprintf(stderr, "WARNING: corefile %d not saved\n", i);
+    reseterm();
+    scrclear();
+    flushout();
+    std::exit(0);
+}
+
+void identify()
+{
+    std::snprintf(versionbuffer, sizeof versionbuffer, "%s date: %s; time: %s", "GWKEL",
+                  __DATE__, __TIME__);
+    diserr(versionbuffer);
+}
+
+void uclcsw() { transb = !transb; }
+
 void noop() {}
-void endofinput() {}

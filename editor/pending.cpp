@@ -42,4 +42,3 @@ void picdown() {}
 void preview() {}
 void remember() {}
 void freepic(int64_t) {}
-void makerec() {}

@@ -1,0 +1,9 @@
+#!/bin/sh
+# Runs every benchmark against the build in $1: the Google Benchmark
+# programs, then the end-to-end keystroke throughput of the editor.
+set -e
+dir=${1:-build-bench}
+for b in "$dir"/bench/*_bench; do
+  [ -x "$b" ] && "$b"
+done
+sh "$(dirname "$0")/keys_throughput.sh" "$dir/kel"
