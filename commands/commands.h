@@ -39,6 +39,16 @@ void wildtxt();
 void wildrec();
 void ask();
 
+// ------------------------------------------------------------- keytables.cpp
+
+// Where each plane of intran starts; escflg holds one of these while a
+// prefix or a numeric code is pending.
+inline constexpr int ESCPLANE1 = 128;   // after one escape prefix; bytes 128..255
+inline constexpr int ESCPLANE2 = 256;   // after the second prefix
+inline constexpr int NUMPLANE = 384;    // numeric codes 0..MAXNUMCODE
+
+void initkeytables();                 // default intran and char_map
+
 // --------------------------------------------------------------- cmdline.cpp
 
 struct CMDSPEC {

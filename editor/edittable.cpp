@@ -125,13 +125,3 @@ constexpr edtable edittable[NEDITROWS] = {
     /* 106 make preselection */ {0x0, 200, 0x0, {vmakepre, noop, noop, noop, noop, noop, noop, noop}},
 };
 static_assert(std::size(edittable) == NEDITROWS);
-
-static consteval bool everycellfilled()
-{
-    for (const edtable &row : edittable)
-        for (editop op : row.operatn)
-            if (op == nullptr)
-                return false;
-    return true;
-}
-static_assert(everycellfilled());

@@ -13,3 +13,10 @@ TEST(EditTable, RowsCarryTheirKeyTypesMasks)
     EXPECT_EQ(edittable[5].operatn[0], &rubtxt);
     EXPECT_EQ(edittable[0].operatn[0], &noop);
 }
+
+TEST(EditTable, NoEmptyCell)
+{
+    for (int t = 0; t < NEDITROWS; t++)
+        for (int v = 0; v < NVIEWS; v++)
+            EXPECT_NE(edittable[t].operatn[v], nullptr) << "key type " << t << " view " << v;
+}
