@@ -62,11 +62,14 @@ void putresult();
 void putfloat();
 void putbool();
 void prtabs();
+void distemplate();                   // the record template's text (view type 2)
 
 // -------------------------------------------------------------- protocol.cpp
 
 extern char shadow_cmdline[SHADOWSIZE + 1];
 extern int shadow_ptr;
+extern void (*gwtap)(const char *msg);  // sees every message before the forwarding
+                                        // rule; null unless a test listens
 
 void gwtransmit(const char *msg);
 bool forwarded(const char *msg);      // the forwarding rule alone
@@ -80,6 +83,8 @@ void ibeep();
 void backspace();
 void putcmdlett(char c);
 void flushout();                      // flush standard output before a wait
+int msgnum(int at, int value, int width);  // decimal value into gwmsg at `at`, right-
+                                           // aligned in `width`; returns the end
 
 // -------------------------------------------------------------- keyboard.cpp
 
@@ -99,10 +104,25 @@ int kelgetc();                        // next byte of inptr; -1 at end of file;
                                       // (the caller looks at the string stack again)
 
 // -------------------------------------------------------------- terminal.cpp
+#include <setjmp.h>
+#include <signal.h>
 
 extern int sigfd;                     // read end of the signal wake-up pipe, -1 when none
 extern int hardscrl;                  // hardware scrolling: never set
 extern int windresize;                // the window size changed
+
+// Recovery point of the expression evaluator: armed with sigsetjmp(fpjmp, 1)
+// and fparmed = 1; an arithmetic fault then sets fperror = 2, disarms and
+// jumps back. With nothing armed the fault ends the program as usual.
+extern sigjmp_buf fpjmp;
+extern volatile sig_atomic_t fparmed;
+
+// Window sizes outside these bounds are taken as the nearest bound, so the
+// window always has a row and a column and a text row fits in one message.
+inline constexpr int MINLINES = 5;
+inline constexpr int MAXLINES = 1000;
+inline constexpr int MINCOLS = 4;
+inline constexpr int MAXCOLS = 900;
 
 void stermpars();
 int getwindsize();
@@ -130,3 +150,11 @@ void termbeep();                      // the terminal bell through curses
 void setsig();
 bool sigpoll();                       // carries out signals noted by the handlers;
                                       // true when one was pending
+void setwindsize(int lines, int columns);  // size reported without a terminal
+bool termactive();                    // curses drives a terminal
+void IntHandler(int sig);
+void SuspHandler(int sig);
+void ResHandler(int sig);
+void FpHandler(int sig);
+void PipeHandler(int sig);
+void WindowHandler(int sig);
