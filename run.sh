@@ -11,6 +11,8 @@ command -v cmake >/dev/null 2>&1 || need="$need cmake"
 [ -f /usr/include/gtest/gtest.h ] || need="$need libgtest-dev"
 [ -f /usr/include/benchmark/benchmark.h ] || need="$need libbenchmark-dev"
 command -v script >/dev/null 2>&1 || need="$need bsdutils"
+command -v tmux >/dev/null 2>&1 || need="$need tmux"
+command -v python3 >/dev/null 2>&1 || need="$need python3"
 if [ -n "$need" ]; then
   if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
   $SUDO apt-get update
