@@ -80,7 +80,7 @@ void nuline();
 int distance(const LINE *l1, const LINE *l2);
 int64_t curptr();
 int64_t endptr();
-void cadd(unsigned char c);
+bool cadd(unsigned char c);           // false: refused (no room, no record, picture)
 void cinsert(int n);
 void cremove(int n);
 void extline();

@@ -35,11 +35,14 @@ void xbldtxt()
     COREFILE &c = curcore();
     if (mode != 2 || c.curcol > c.lnptr->length) {
         extline();
+        if (c.curcol > c.lnptr->length)
+            return;                     // the store refused the padding
         redisplay = 4;
         if (c.curcol == rmargin && c.curcol == c.lnptr->length)
             termbeep();
     } else {
-        cadd(' ');
+        if (!cadd(' '))
+            return;
         cinsert(1);
         redisplay = 5;
         if (c.lnptr->length == rmargin)

@@ -1,48 +1,624 @@
-// Placeholder until this file is built.
+// The text store: the 20 corefiles, their line records, the character arena
+// with its physical chain and compacting collector, the primitives that add
+// and remove characters and lines, the character scanner and positioning.
+#include <cstring>
+#include <new>
 #include "editor/editor.h"
+#include "screen/screen.h"
+#include "commands/commands.h"
+#include "operations/operations.h"
 
-COREFILE core[NCORE];
-int corenum;
-unsigned char textbase[TEXTSIZE];
-int64_t avail;
-int64_t hiaddr;
-LINE *reserve;
-bool full;
-LINE firstphys;
-LINE *lastphys;
-LINE *lp;
-int cp;
-int dist;
-void initcore() {}
-void initfile() {}
-void removefile() {}
-void clrfile() {}
-void wrwholescreen() {}
-void nmeset() {}
-LINE * allochdr() { return {}; }
-void allocln(int, int) {}
-void linkphys() {}
-void removeline() {}
-void shiftline() {}
-void insline() {}
-void nuline() {}
-int distance(const LINE *, const LINE *) { return {}; }
-int64_t curptr() { return {}; }
-int64_t endptr() { return {}; }
-void cadd(unsigned char) {}
-void cinsert(int) {}
-void cremove(int) {}
-void extline() {}
-void erasefield() {}
-int findnb() { return {}; }
-void detrline() {}
-void detrfile() {}
-int locatefield(const LINE *, int) { return {}; }
-bool locateword(int) { return {}; }
-void setptr() {}
-int peepc() { return {}; }
-void nextc() {}
-void prevc() {}
-void setcur() {}
-void advfile(int) {}
-void garbage() {}
+COREFILE core[NCORE];                 // the editing buffers
+int corenum;                          // current corefile, 0..19
+unsigned char textbase[TEXTSIZE];     // the arena; FREECH marks a free character
+int64_t avail;                        // new text always goes here
+int64_t hiaddr = HIADDR;              // collector threshold; the rest is head-room
+LINE *reserve;                        // one record kept in hand for the next line
+bool full;                            // no room after the last collection
+LINE firstphys;                       // anchor: firstphys.nextphys is the first record
+LINE *lastphys = &firstphys;          // last record on the chain
+LINE *lp;                             // scanner line
+int cp;                               // scanner column from 1
+int dist;                             // lines moved since setptr
+
+// A record is on the physical chain exactly when it is the last one or
+// something follows it: records off the chain always have a null nextphys.
+static bool onchain(const LINE *line)
+{
+    return line == lastphys || line->nextphys != nullptr;
+}
+
+static void freechars(const LINE *line)
+{
+    if (line->object != 2 && line->length > 0)
+        std::memset(textbase + line->index, FREECH, static_cast<size_t>(line->length));
+}
+
+// Every record of the store goes back to the heap: lines of the corefiles,
+// their headers, dead records still on the chain and the reserve.
+static void freestore()
+{
+    for (COREFILE &f : core) {
+        if (f.header == nullptr)
+            continue;
+        for (LINE *line = f.header->down; line != f.header;) {
+            LINE *next = line->down;
+            if (!onchain(line))
+                delete line;
+            line = next;
+        }
+        if (!onchain(f.header))
+            delete f.header;
+    }
+    for (LINE *line = firstphys.nextphys; line != nullptr;) {
+        LINE *next = line->nextphys;
+        delete line;
+        line = next;
+    }
+    delete reserve;
+    reserve = nullptr;
+    firstphys = LINE{};
+    lastphys = &firstphys;
+}
+
+void initcore()
+{
+    freestore();
+    std::memset(textbase, FREECH, sizeof textbase);
+    avail = 0;
+    hiaddr = HIADDR;
+    full = false;
+    lp = nullptr;
+    cp = 1;
+    dist = 0;
+    allochdr();                       // primes the reserve
+    for (int i = 0; i < NCORE; i++) {
+        COREFILE &f = core[i];
+        f = COREFILE{};
+        f.cnextstar = 'A';
+        LINE *h = allochdr();
+        if (h == nullptr)
+            h = allochdr();
+        if (h == nullptr)
+            h = new LINE{};           // nothing can run without the headers
+        h->length = 0;
+        h->object = 5;
+        f.header = h;
+        f.viewtype = 0;
+        corenum = i;
+        initfile();
+        allocln(5, 0);
+        f.disln = f.lnptr;
+    }
+    corenum = 1;
+}
+
+void initfile()
+{
+    COREFILE &f = curcore();
+    f.starA = f.starB = nullptr;
+    f.nextstar = 'A';
+    f.starcount = 0;
+    f.header->up = f.header->down = f.header;
+    f.lnptr = f.header;
+    f.disln = f.header;               // until the corefile gets a line again
+    f.curcol = 1;
+    f.curline = 1;
+    f.lncount = 0;
+    f.charcount = 0;
+    f.filname[0] = '\0';
+    f.edited = false;
+    f.curflag = 1;
+}
+
+void removefile()
+{
+    COREFILE &f = curcore();
+    for (LINE *line = f.header->down; line != f.header;) {
+        LINE *next = line->down;
+        if (line->object == 2)
+            freepic(line->index);
+        freechars(line);
+        if (onchain(line))
+            line->object = -1;        // the collector frees it
+        else
+            delete line;
+        line = next;
+    }
+}
+
+void clrfile()
+{
+    removefile();
+    initfile();
+    garbage();
+    allocln(5, 0);
+    makeobject();
+    wrwholescreen();
+}
+
+void wrwholescreen()
+{
+    COREFILE &f = curcore();
+    f.lnptr = f.header->down;
+    f.curcol = 1;
+    f.curline = 1;
+    f.disln = f.lnptr;
+    if (f.lnptr->object == 2)
+        f.curflag = 2;                // the picture cursor itself is empty here
+    redisplay = 1;
+}
+
+void nmeset()
+{
+    COREFILE &f = curcore();
+    size_t n = strnlen(curfile, sizeof curfile);
+    if (n > sizeof f.filname - 1)
+        n = sizeof f.filname - 1;
+    std::memcpy(f.filname, curfile, n);
+    f.filname[n] = '\0';
+}
+
+// ------------------------------------------------------------------- lines
+
+LINE *allochdr()
+{
+    LINE *line = reserve;
+    reserve = new (std::nothrow) LINE{};
+    return line;
+}
+
+// Creates nothing when no record can be had (reserve was null); callers that
+// must know test reserve first.
+void allocln(int object, int length)
+{
+    COREFILE &f = curcore();
+    LINE *line = allochdr();
+    if (line == nullptr)
+        return;
+    LINE *after = f.lnptr;
+    line->up = after;
+    line->down = after->down;
+    after->down->up = line;
+    after->down = line;
+    line->nextphys = nullptr;
+    line->object = object;
+    line->length = length;
+    line->index = avail;
+    avail += length;
+    f.lncount++;
+    f.charcount += length;
+    f.lnptr = line;
+}
+
+// A record already on the chain, or one without text, is left alone: linking
+// it again would cut the chain.
+void linkphys()
+{
+    LINE *line = curcore().lnptr;
+    if (line->object == 5 || onchain(line))
+        return;
+    line->nextphys = nullptr;
+    lastphys->nextphys = line;
+    lastphys = line;
+}
+
+void removeline()
+{
+    COREFILE &f = curcore();
+    LINE *line = f.lnptr;
+    if (line == f.header)
+        return;
+    if (f.starA == line) {
+        f.starA = nullptr;
+        f.nextstar = 'A';
+        f.starcount--;
+    }
+    if (f.starB == line) {
+        f.starB = nullptr;
+        f.nextstar = 'B';
+        f.starcount--;
+    }
+    LINE *above = line->up;
+    line->up->down = line->down;
+    line->down->up = line->up;
+    if (f.disln == line)
+        f.disln = above != f.header ? above : line->down;
+    f.lnptr = above;                  // the caller chooses; never left dangling
+    if (lp == line)
+        lp = above;
+    if (line->object == 2)
+        freepic(line->index);
+    freechars(line);
+    f.charcount -= line->length;
+    f.lncount--;
+    if (onchain(line))
+        line->object = -1;
+    else
+        delete line;
+}
+
+// Moves the current line's text to avail under a new record; false when
+// there is no record or no room for it.
+static bool moveline()
+{
+    COREFILE &f = curcore();
+    LINE *old = f.lnptr;
+    if (old == f.header || old->object == 5 || old->object == 2)
+        return false;
+    if (avail + old->length > TEXTSIZE || reserve == nullptr)
+        return false;
+    LINE *line = allochdr();
+    line->up = old->up;
+    line->down = old->down;
+    old->up->down = line;
+    old->down->up = line;
+    line->nextphys = nullptr;
+    line->object = old->object;
+    line->length = old->length;
+    line->linekey = old->linekey;
+    line->index = avail;
+    std::memcpy(textbase + avail, textbase + old->index, static_cast<size_t>(old->length));
+    freechars(old);
+    avail += old->length;
+    if (onchain(old))
+        old->object = -1;
+    else
+        delete old;
+    f.lnptr = line;
+    linkphys();
+    if (f.disln == old)
+        f.disln = line;
+    if (f.starA == old)
+        f.starA = line;
+    if (f.starB == old)
+        f.starB = line;
+    if (lp == old)
+        lp = line;
+    return true;
+}
+
+void shiftline()
+{
+    moveline();
+}
+
+void insline()
+{
+    COREFILE &f = curcore();
+    LINE *before = f.lnptr;
+    allocln(5, 0);
+    if (f.lnptr == before)
+        return;                       // no record to be had
+    makeobject();
+    f.edited = true;
+    redisplay = 6;
+    mwd();
+}
+
+void nuline()
+{
+    COREFILE &f = curcore();
+    insline();
+    int object = f.lnptr->object;
+    f.curcol = object == 0 || object == 5 ? lmargin : 1;
+    f.curflag = 1;
+}
+
+// Steps down the circular list; a line not in it gives the full round.
+int distance(const LINE *l1, const LINE *l2)
+{
+    int n = 0;
+    for (const LINE *line = l1; line != l2; line = line->down) {
+        n++;
+        if (line->down == l1)
+            break;
+    }
+    return n;
+}
+
+// -------------------------------------------------- characters of the line
+
+int64_t curptr()
+{
+    const COREFILE &f = curcore();
+    return f.lnptr->index + f.curcol - 1;
+}
+
+int64_t endptr()
+{
+    const LINE *line = curcore().lnptr;
+    return line->index + line->length;
+}
+
+// Grows the line in place when the character behind it is free or is avail
+// itself; otherwise the line moves to the end of the arena first. Refused on
+// the header, a picture, or when the arena or the records run out.
+bool cadd(unsigned char c)
+{
+    COREFILE &f = curcore();
+    LINE *line = f.lnptr;
+    if (line == f.header || line->object == 2 || line->object == -1)
+        return false;
+    if (line->object == 5) {
+        if (avail >= TEXTSIZE)
+            return false;
+        line->index = avail;
+        line->length = 0;
+        line->object = 0;
+        linkphys();
+    } else {
+        int64_t end = endptr();
+        if (end != avail && (end >= TEXTSIZE || textbase[end] != FREECH)) {
+            if (!moveline())
+                return false;
+            line = f.lnptr;
+        }
+    }
+    int64_t end = endptr();
+    if (end >= TEXTSIZE)
+        return false;
+    textbase[end] = c;
+    line->length++;
+    f.charcount++;
+    if (end == avail)
+        avail++;
+    return true;
+}
+
+void cinsert(int n)
+{
+    const COREFILE &f = curcore();
+    const LINE *line = f.lnptr;
+    int tail = line->length - (f.curcol - 1) - n;
+    if (n <= 0 || f.curcol < 1 || tail <= 0)
+        return;
+    int64_t at = curptr();
+    std::memmove(textbase + at + n, textbase + at, static_cast<size_t>(tail));
+}
+
+void cremove(int n)
+{
+    COREFILE &f = curcore();
+    LINE *line = f.lnptr;
+    if (line->object == 2 || f.curcol < 1)
+        return;
+    int left = line->length - (f.curcol - 1);
+    if (n > left)
+        n = left;
+    if (n <= 0)
+        return;
+    int64_t at = curptr();
+    for (int i = 0; i < n; i++)
+        savechar(textbase[at + i]);
+    int tail = left - n;
+    std::memmove(textbase + at, textbase + at + n, static_cast<size_t>(tail));
+    std::memset(textbase + at + tail, FREECH, static_cast<size_t>(n));
+    line->length -= n;
+    f.charcount -= n;
+}
+
+void extline()
+{
+    COREFILE &f = curcore();
+    while (f.curcol > f.lnptr->length)
+        if (!cadd(' '))
+            break;                    // arena or records exhausted
+}
+
+void erasefield()
+{
+    const COREFILE &f = curcore();
+    const LINE *line = f.lnptr;
+    int n = 0;
+    for (int col = f.curcol; col >= 1 && col <= line->length; col++) {
+        if (textbase[line->index + col - 1] == '|')
+            break;
+        n++;
+    }
+    cremove(n);
+}
+
+int findnb()
+{
+    const LINE *line = curcore().lnptr;
+    if (line->object == 2)
+        return 0;
+    for (int i = 0; i < line->length; i++)
+        if (textbase[line->index + i] != ' ')
+            return i + 1;
+    return 0;
+}
+
+static void detr(COREFILE &f, LINE *line)
+{
+    if (line->object == 2)
+        return;
+    while (line->length > 0 && textbase[line->index + line->length - 1] == ' ') {
+        line->length--;
+        textbase[line->index + line->length] = FREECH;
+        f.charcount--;
+    }
+}
+
+void detrline()
+{
+    COREFILE &f = curcore();
+    detr(f, f.lnptr);
+}
+
+void detrfile()
+{
+    COREFILE &f = curcore();
+    for (LINE *line = f.header->down; line != f.header; line = line->down)
+        detr(f, line);
+}
+
+// Field n starts after the (n-1)th "|"; a line with fewer fields gives its end.
+int locatefield(const LINE *line, int n)
+{
+    int bars = 0;
+    for (int i = 0; i < line->length && bars < n - 1; i++)
+        if (textbase[line->index + i] == '|' && ++bars == n - 1)
+            return i + 1;
+    return n <= 1 ? 0 : line->length;
+}
+
+// Word characters and word delimiters, as the search defines words.
+static bool wordch(int c)
+{
+    static constexpr unsigned char latin[] = {192, 194, 199, 200, 201, 202, 206, 212, 217, 219,
+                                              224, 226, 231, 232, 233, 234, 238, 244, 249, 251};
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == 4)
+        return true;
+    for (unsigned char l : latin)
+        if (c == l)
+            return true;
+    return false;
+}
+
+static bool delimch(int c)
+{
+    return c == 10 || c == ' ' || c == '!' || c == ',' || c == '.' || c == ':' || c == ';' ||
+           c == '?' || c == 4;
+}
+
+bool locateword(int n)
+{
+    const LINE *header = curcore().header;
+    for (int i = 1; i < n; i++) {
+        while (lp != header && !delimch(peepc()))
+            nextc();
+        while (lp != header && !wordch(peepc()))
+            nextc();
+        if (lp == header)
+            return false;
+    }
+    return lp != header;
+}
+
+// ------------------------------------------------------------------ scanner
+
+void setptr()
+{
+    const COREFILE &f = curcore();
+    lp = f.lnptr;
+    dist = 0;
+    cp = f.curcol > f.lnptr->length ? f.lnptr->length + 1 : f.curcol;
+}
+
+int peepc()
+{
+    if (lp == curcore().header)
+        return 4;
+    if (cp > lp->length || lp->object == 2)
+        return 10;
+    return textbase[lp->index + cp - 1];
+}
+
+void nextc()
+{
+    if (lp == curcore().header)
+        return;
+    if (cp > lp->length) {
+        lp = lp->down;
+        cp = 1;
+        dist++;
+    } else {
+        cp++;
+    }
+}
+
+void prevc()
+{
+    if (lp == curcore().header)
+        return;
+    if (cp > 1) {
+        cp--;
+    } else {
+        lp = lp->up;
+        cp = lp->length + 1;
+        dist--;
+    }
+}
+
+void setcur()
+{
+    COREFILE &f = curcore();
+    if (lp == f.header)
+        return;
+    int row = distance(f.disln, f.lnptr) + dist;
+    if (row < 0 || row >= depth || (f.viewtype == 2 && lp != f.lnptr)) {
+        f.disln = lp;
+        redisplay = 1;
+    }
+    f.lnptr = lp;
+    f.curcol = cp;
+}
+
+// ---------------------------------------------------------------- position
+
+void advfile(int n)
+{
+    COREFILE &f = curcore();
+    int count = param[1];
+    if (count != 0) {
+        LINE *line = n == 0 ? f.header : f.lnptr;
+        for (; count > 0 && line->down != f.header; count--)
+            line = line->down;
+        for (; count < 0 && line->up != f.header; count++)
+            line = line->up;
+        if (line != f.header) {
+            f.lnptr = line;
+            f.disln = line;
+        }
+        redisplay = 1;
+    }
+    int64_t col = n == 0 ? param[2] : int64_t{f.curcol} + param[2];
+    if (n == 0 && col < 1)
+        col += f.lnptr->length + 1;
+    if (col < 1)
+        col = 1;
+    if (col > INT32_MAX)
+        col = INT32_MAX;
+    f.curcol = static_cast<int>(col);
+}
+
+// ---------------------------------------------------------------- collector
+
+// Trailing spaces become free, then the live text is packed down from 0 in
+// chain order and dead records are freed. The chain is in ascending offset
+// order, so each run moves towards lower offsets over text already copied.
+void garbage()
+{
+    int keep = corenum;
+    for (corenum = 0; corenum < NCORE; corenum++)
+        if (core[corenum].header != nullptr)
+            detrfile();
+    corenum = keep;
+
+    avail = 0;
+    LINE *prev = &firstphys;
+    for (LINE *line = prev->nextphys; line != nullptr; line = prev->nextphys) {
+        if (line->object == -1) {
+            prev->nextphys = line->nextphys;
+            if (line == lastphys)
+                lastphys = prev;
+            if (lp == line)
+                lp = core[corenum].header;
+            delete line;
+            continue;
+        }
+        if (line->object != 2) {      // a picture's index is its handle
+            if (line->index != avail) {
+                std::memmove(textbase + avail, textbase + line->index, static_cast<size_t>(line->length));
+                line->index = avail;
+            }
+            avail += line->length;
+        }
+        prev = line;
+    }
+    if (reserve == nullptr)
+        allochdr();
+    full = avail > hiaddr || reserve == nullptr;
+}
