@@ -8,7 +8,7 @@ trap 'rm -rf "$tmp"' EXIT
 python3 - "$tmp/keys" <<'PY'
 import sys
 line = ("abcdefghij" * 6)[:60]
-total, out = 0, []
+total, out = 1, ["\r"]          # RETURN first: the editor starts on its command line
 while total < 1000000:
     out.append(line + "\r")
     total += 61
@@ -16,7 +16,7 @@ open(sys.argv[1], "w").write("".join(out)[:1000000])
 PY
 keys=$(wc -c < "$tmp/keys")
 start=$(date +%s.%N)
-setsid "$kel" < "$tmp/keys" > /dev/null 2>&1 || true
+setsid -w "$kel" < "$tmp/keys" > /dev/null 2>&1 || true
 end=$(date +%s.%N)
 python3 -c "
 import sys
