@@ -21,6 +21,43 @@ LINE *lp;                             // scanner line
 int cp;                               // scanner column from 1
 int dist;                             // lines moved since setptr
 
+// Line records come from slabs kept for the life of the program, so that
+// records made one after another lie together in memory and the collector's
+// walk along the chain runs through memory in order. Sanitizer builds use
+// the heap directly, so that a record used after it was freed is caught.
+#if defined(__SANITIZE_ADDRESS__)
+static LINE *newrec() { return new (std::nothrow) LINE{}; }
+static void freerec(LINE *line) { delete line; }
+#else
+inline constexpr int SLABSIZE = 4096;
+static LINE *freerecs;                // free records linked through nextphys
+
+static LINE *newrec()
+{
+    if (freerecs == nullptr) {
+        LINE *slab = new (std::nothrow) LINE[SLABSIZE];
+        if (slab == nullptr)
+            return nullptr;
+        for (int i = SLABSIZE - 1; i >= 0; i--) {
+            slab[i].nextphys = freerecs;
+            freerecs = &slab[i];
+        }
+    }
+    LINE *line = freerecs;
+    freerecs = line->nextphys;
+    *line = LINE{};
+    return line;
+}
+
+static void freerec(LINE *line)
+{
+    if (line == nullptr)
+        return;
+    line->nextphys = freerecs;
+    freerecs = line;
+}
+#endif
+
 // A record is on the physical chain exactly when it is the last one or
 // something follows it: records off the chain always have a null nextphys.
 static bool onchain(const LINE *line)
@@ -44,18 +81,18 @@ static void freestore()
         for (LINE *line = f.header->down; line != f.header;) {
             LINE *next = line->down;
             if (!onchain(line))
-                delete line;
+                freerec(line);
             line = next;
         }
         if (!onchain(f.header))
-            delete f.header;
+            freerec(f.header);
     }
     for (LINE *line = firstphys.nextphys; line != nullptr;) {
         LINE *next = line->nextphys;
-        delete line;
+        freerec(line);
         line = next;
     }
-    delete reserve;
+    freerec(reserve);
     reserve = nullptr;
     firstphys = LINE{};
     lastphys = &firstphys;
@@ -122,7 +159,7 @@ void removefile()
         if (onchain(line))
             line->object = -1;        // the collector frees it
         else
-            delete line;
+            freerec(line);
         line = next;
     }
 }
@@ -164,7 +201,7 @@ void nmeset()
 LINE *allochdr()
 {
     LINE *line = reserve;
-    reserve = new (std::nothrow) LINE{};
+    reserve = newrec();
     return line;
 }
 
@@ -235,7 +272,7 @@ void removeline()
     if (onchain(line))
         line->object = -1;
     else
-        delete line;
+        freerec(line);
 }
 
 // Moves the current line's text to avail under a new record; false when
@@ -264,7 +301,7 @@ static bool moveline()
     if (onchain(old))
         old->object = -1;
     else
-        delete old;
+        freerec(old);
     f.lnptr = line;
     linkphys();
     if (f.disln == old)
@@ -606,7 +643,7 @@ void garbage()
                 lastphys = prev;
             if (lp == line)
                 lp = core[corenum].header;
-            delete line;
+            freerec(line);
             continue;
         }
         if (line->object != 2) {      // a picture's index is its handle
