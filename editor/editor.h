@@ -71,6 +71,7 @@ void clrfile();
 void wrwholescreen();
 void nmeset();
 LINE *allochdr();
+void dropreserve();                   // gives the spare record back, as when none could be had
 void allocln(int object, int length);
 void linkphys();
 void removeline();

@@ -198,6 +198,12 @@ void nmeset()
 
 // ------------------------------------------------------------------- lines
 
+void dropreserve()
+{
+    freerec(reserve);
+    reserve = nullptr;
+}
+
 LINE *allochdr()
 {
     LINE *line = reserve;

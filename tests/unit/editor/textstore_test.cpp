@@ -255,14 +255,12 @@ TEST_F(TextStore, FullAndTheLimits)
 
     // Without a spare record no line is made and the chain stays whole.
     fill({"a", "b"});
-    LINE *spare = reserve;
-    reserve = nullptr;
+    dropreserve();
     allocln(0, 0);
     linkphys();
     EXPECT_EQ(cf().lnptr, nth(2));
     EXPECT_EQ(cf().lncount, 2);
     EXPECT_EQ(chain().size(), 2u);
-    reserve = spare;
 
     // Characters stop at the arena's end instead of running past it.
     clrfile();
