@@ -1,4 +1,6 @@
-// Cursor movement on text and record lines and the window that follows it.
+// Cursor movement on text and record lines and the window that follows it:
+// line and page moves, return, and the column check after every operation.
+#include <cstdint>
 #include "editor/editor.h"
 #include "screen/screen.h"
 #include "commands/commands.h"
@@ -6,13 +8,38 @@
 
 int crinsert = 1;
 
-void curright() { curcore().curcol++; }
+void initcursor()
+{
+    crinsert = 1;
+    greenx = greeny = 0;
+    curtabnode = 0;
+    tabptr = 0;
+}
+
+void curright()
+{
+    COREFILE &c = curcore();
+    if (c.curcol < INT32_MAX)
+        c.curcol++;
+}
 
 void curleft()
 {
     COREFILE &c = curcore();
     if (c.curcol > 1)
         c.curcol--;
+}
+
+// Cursor state for the line just reached: the character cursor, or the
+// picture cursor on a picture line.
+static void setflag()
+{
+    COREFILE &c = curcore();
+    c.curflag = 1;
+    if (c.lnptr->object == 2) {
+        c.curflag = 2;                  // the picture cursor itself is empty here
+        redisplay = 1;
+    }
 }
 
 // Column and cursor state after moving onto another line.
@@ -22,19 +49,17 @@ static void landed()
     int object = c.lnptr->object;
     if (object != 0 && object != 5)
         c.curcol = 1;
-    c.curflag = 1;
-    if (object == 2) {
-        c.curflag = 2;
-        redisplay = 1;
-    }
+    setflag();
 }
 
-void downline()
+// One line down, making a new last line when needed; false when no record
+// for that line can be had, and then nothing has changed.
+static bool godown()
 {
     COREFILE &c = curcore();
     if (c.lnptr->down == c.header) {
         if (reserve == nullptr)
-            return;                     // no record for a new line: stay put
+            return false;
         allocln(5, 0);
         makeobject();
         c.edited = true;
@@ -44,6 +69,12 @@ void downline()
     }
     landed();
     mwd();
+    return true;
+}
+
+void downline()
+{
+    godown();
 }
 
 void upline()
@@ -51,7 +82,7 @@ void upline()
     COREFILE &c = curcore();
     if (c.lnptr->up == c.header) {
         if (reserve == nullptr)
-            return;
+            return;                     // no record for a new line: stay put
         c.lnptr = c.header;
         allocln(5, 0);                  // becomes the first line
         makeobject();
@@ -85,6 +116,7 @@ void uprec()
         redisplay = 1;
 }
 
+// The window scrolls by one line when the cursor went below its last row.
 void mwd()
 {
     COREFILE &c = curcore();
@@ -98,13 +130,14 @@ void retrn()
 {
     COREFILE &c = curcore();
     if (crinsert == 0 && mode == 2) {
-        if (reserve == nullptr)
-            return;
+        LINE *before = c.lnptr;
         insline();
+        if (c.lnptr == before)
+            return;                     // no record for the new line
     } else if (crinsert == 2 && windowtop + distance(c.disln, c.lnptr) == windowend) {
         downpage();
-    } else {
-        downline();
+    } else if (!godown()) {
+        return;
     }
     int object = c.lnptr->object;
     c.curcol = object == 0 || object == 5 ? lmargin : 1;
@@ -118,6 +151,7 @@ void up_page()
         line = line->up;
     c.disln = line;
     c.lnptr = line;
+    setflag();
     redisplay = 1;
 }
 
@@ -129,9 +163,12 @@ void downpage()
         line = line->down;
     c.disln = line;
     c.lnptr = line;
+    setflag();
     redisplay = 1;
 }
 
+// After every operation: a record cursor stays on the record, the column is
+// at least 1, and on a formula the node under the cursor is found again.
 void fixcursor()
 {
     COREFILE &c = curcore();
@@ -140,6 +177,10 @@ void fixcursor()
         c.curcol = c.lnptr->length;
     if (c.curcol < 1)
         c.curcol = 1;
-    if (c.lnptr->object == 3 && c.curflag == 2 && c.curcol == 1)
-        c.curflag = 1;
+    if (c.lnptr->object == 3) {
+        if (c.curflag == 2 && c.curcol == 1)
+            c.curflag = 1;
+        gettabrowcol();
+        curtabnode = curnode();
+    }
 }

@@ -126,23 +126,35 @@ void noop();
 void endofinput();                    // standard input ended: leave cleanly
 
 // ----------------------------------------------------------------- entry.cpp
-// Text entry and rub-out.
+// Text entry, rub-out and recall on text lines; the delete buffer; the
+// object a new line gets in the current view.
 
-extern unsigned char delbuf[DELBUFSIZE];
-extern int delptr;
+extern unsigned char delbuf[DELBUFSIZE];  // ring of the last removed characters
+extern int delptr;                    // slot the next saved character goes to
+extern int dtstate;                   // 1: decimal-tab entry in progress
 
+void initentry();                     // delete buffer back to spaces
 void inmode();
 void bldtxt();
 void xbldtxt();
 void rubtxt();
+void dropadded(int n);                // takes the last n characters off the line again
+void copytxt();
+void rectxt();
+void recword();
 void savechar(unsigned char c);
+unsigned char lastsaved();            // steps delptr back; the character there
+bool bufhasmark();                    // a backslash (word or field start) is in the ring
+void recallchar(editop enter);        // last saved character typed back, cursor stays
+int recallword(editop enter);         // back to the last backslash; characters typed
 void makeobject();
-void rctrunc();
+void makerec();
 
 // ---------------------------------------------------------------- cursor.cpp
 
 extern int crinsert;                  // what RETURN does: 0, 1 or 2
 
+void initcursor();                    // crinsert and the formula cursor
 void curright();
 void curleft();
 void downline();
@@ -155,17 +167,74 @@ void downpage();
 void mwd();
 void fixcursor();
 
+// --------------------------------------------------------------- records.cpp
+// Record lines: typing and rubbing out within fields, field recall, field keys.
+
+// Character classes of record entry, the rows of checktable.
+enum { CKPUNCT, CKDIGIT, CKLETTER, CKYESNO, CKDASH, NCKCLASSES };
+inline constexpr int NFIELDTYPES = 9;           // field types 'b'..'j'
+extern const unsigned char checktable[NCKCLASSES][NFIELDTYPES];
+
+int checkclass(unsigned char c);      // row of checktable for a character
+void bldrec();
+bool xbldrec();                       // false: the character was refused
+void rubrec();
+void rubfield();
+void copyfield();
+void rctrunc();
+void recrec();
+void recfield();
+void downfield();
+void upfield();
+
+// --------------------------------------------------------------- formula.cpp
+// Formula lines (object 3): structural codes between ordinary characters.
+
+inline constexpr unsigned char FBAR = 0xF3;     // separates parts and table columns
+inline constexpr unsigned char FROWBAR = 0xF4;  // separates table rows
+inline constexpr unsigned char FTABLE = 0xF5;   // table node
+inline constexpr unsigned char FEND = 0xF6;     // ends a node
+
+extern int greenx, greeny;            // table cell of the green cursor, from 0
+extern int curtabnode;                // number of the node under the cursor
+extern int64_t tabptr;                // arena offset of the formula character under the cursor
+
+void bldmath();
+void rubmath();
+void insnode(unsigned char code, int bars);
+bool insmath(const unsigned char *s, int n);
+void recmath();
+void instabrow();
+void instabcol();
+int skipbars(int num, unsigned char c1, unsigned char c2, int direction, int bflag);
+int skipforward(int num, unsigned char c1, unsigned char c2);
+int skipback(int num, unsigned char c1, unsigned char c2);
+void leftm();
+void rightm();
+void upm();
+void downm();
+void uprow();
+void downrow();
+void greencur();
+int moveleft();
+void moveright();
+void moveback();
+int curnode();
+void copynode();
+void copyform();
+void copymathitem(int n);
+// Recognisers and layout of formulas: they answer no and lay out nothing.
+bool isnode(unsigned char c);
+bool isbar(unsigned char c);
+void countrowcol();
+void gettabrowcol();
+
 // ---------------------------------------------------------- the edit table's
 // operations built elsewhere or still empty (pending.cpp and later files)
 
-void bldrec(); void bldmath(); void copytxt(); void rectxt(); void recrec();
-void recword(); void recfield(); void recmath(); void instabrow(); void instabcol();
-void rubrec(); void rubmath(); void rubgraph(); void rubfield(); void copyfield();
-void downfield(); void upfield(); void leftm(); void rightm(); void upm(); void downm();
-void uprow(); void downrow(); void greencur();
+void rubgraph();
 // picture and formula-layout operations: empty in this system
 void addpic(); void droppoint(); void grops(); void nextitem(); void previtem();
 void pickpoint(); void picleft(); void picright(); void picup(); void picdown();
 void preview(); void remember();
 void freepic(int64_t handle);
-void makerec();

@@ -1,33 +1,8 @@
-// Edit-table operations of text entry and cursor movement not built yet,
-// and the picture and formula-layout operations, which do nothing in this
-// system.
+// The picture operations, which do nothing in this system: pictures are
+// empty handles, kept so that the edit table, the display and the file
+// reader have something to call.
 #include "editor/editor.h"
 
-void bldrec() {}
-void bldmath() {}
-void copytxt() {}
-void rectxt() {}
-void recrec() {}
-void recword() {}
-void recfield() {}
-void recmath() {}
-void instabrow() {}
-void instabcol() {}
-void rubrec() {}
-void rubmath() {}
-void rubfield() {}
-void copyfield() {}
-void downfield() {}
-void upfield() {}
-void leftm() {}
-void rightm() {}
-void upm() {}
-void downm() {}
-void uprow() {}
-void downrow() {}
-void greencur() {}
-
-// Pictures: named empty operations.
 void rubgraph() {}
 void addpic() {}
 void droppoint() {}

@@ -531,9 +531,7 @@ void discur()
         } else if (c.curflag == 2) {
             putstring("BLUE", 'M');
         } else if (c.curflag == 3) {
-            // The cell position belongs to the formula layout, which is empty;
-            // the cursor's own place stands for it.
-            msgf("GREEN %d %d", currow(), c.curcol - pshift + 1);
+            msgf("GREEN %d %d", greeny, greenx);
             gwtransmit(gwmsg);
         }
         break;

@@ -13,6 +13,8 @@ void kelreset()
     initdisplay();
     initinput();
     initcore();
+    initentry();
+    initcursor();
     mode = 1;
     repflag = 1;
     overflg = false;
