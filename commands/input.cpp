@@ -463,17 +463,16 @@ bool answering()
     return progtrans == 1 && child_pid != 0;
 }
 
-// Every answer for the driver goes through here.
+// Every answer for the driver goes through here; the child layer flushes
+// each one and ends a driver that has gone.
 [[gnu::format(printf, 1, 2)]] void tochild(const char *fmt, ...)
 {
-    FILE *out = nullptr;        // the driver's standard input, from the child layer
-    if (!answering() || out == nullptr)
+    if (!answering())
         return;
     va_list ap;
     va_start(ap, fmt);
-    std::vfprintf(out, fmt, ap);
+    childvprintf(fmt, ap);
     va_end(ap);
-    std::fflush(out);
 }
 
 // Lines from `from` down to `to`, both counted; 0 when `to` is not below.

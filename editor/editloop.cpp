@@ -10,6 +10,7 @@
 #include "commands/commands.h"
 #include "operations/operations.h"
 #include "engine/engine.h"
+#include "children/children.h"
 
 bool overflg = false;
 int repflag = 1;
@@ -135,6 +136,7 @@ int kelmain(int argc, char **argv)
     pushfn(start_up);
 
     editor();
+    endchildren();
     reseterm();
     scrclear();
     flushout();
@@ -204,6 +206,7 @@ void endofinput()
     for (int i = 0; i < NCORE; i++)
         if (core[i].edited)
             std::fprintf(stderr, "WARNING: corefile %d not saved\n", i);
+    endchildren();
     reseterm();
     scrclear();
     flushout();

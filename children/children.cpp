@@ -1,0 +1,302 @@
+// The driver program on two pipes: starting it, suspending, resuming and
+// killing it, switching the keystroke input between keyboard and driver, and
+// the writes that go to it (acknowledgements, answers, EMIT's line ranges).
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <initializer_list>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include "children/children.h"
+#include "commands/commands.h"
+
+int progstate;
+int child_pid;
+int voluntary;
+KEYSOURCE kelinput = {-1, 0, 0, true, {}};
+FILE *keloutput;
+
+static bool tookinput;                // suspending took the input away from the driver
+
+// ------------------------------------------------------------ writing to it
+
+namespace {
+
+// Holds the broken-pipe signal back while the driver is written to: a driver
+// that has gone shows as a failed write, handled where it happens, and no
+// signal is left over to end a driver started after it.
+struct pipeguard {
+    sigset_t old;
+    pipeguard()
+    {
+        sigset_t s;
+        sigemptyset(&s);
+        sigaddset(&s, SIGPIPE);
+        sigprocmask(SIG_BLOCK, &s, &old);
+    }
+    ~pipeguard()
+    {
+        sigset_t s;
+        sigpending(&s);
+        if (sigismember(&s, SIGPIPE) && !sigismember(&old, SIGPIPE)) {
+            sigemptyset(&s);
+            sigaddset(&s, SIGPIPE);
+            timespec now{};
+            while (sigtimedwait(&s, nullptr, &now) < 0 && errno == EINTR) {}
+        }
+        sigprocmask(SIG_SETMASK, &old, nullptr);
+    }
+    pipeguard(const pipeguard &) = delete;
+    pipeguard &operator=(const pipeguard &) = delete;
+};
+
+bool running() { return progstate == 1 && keloutput != nullptr; }
+
+// The end of a write to the driver: flushed, or the driver is gone.
+bool finished(bool ok)
+{
+    ok = ok && std::fflush(keloutput) == 0;
+    if (!ok)
+        killprog();
+    return ok;
+}
+
+void closepipes()
+{
+    if (keloutput != nullptr) {
+        pipeguard g;
+        std::fclose(keloutput);
+        keloutput = nullptr;
+    }
+    if (kelinput.fd >= 0)
+        close(kelinput.fd);
+    kelinput = {-1, 0, 0, true, {}};
+    if (inptr == &kelinput)
+        inptr = &stdinsource;
+    progstate = 0;
+    tookinput = false;
+}
+
+} // namespace
+
+bool childvprintf(const char *fmt, va_list ap)
+{
+    if (!running())
+        return false;
+    pipeguard g;
+    return finished(std::vfprintf(keloutput, fmt, ap) >= 0);
+}
+
+bool childprintf(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    bool ok = childvprintf(fmt, ap);
+    va_end(ap);
+    return ok;
+}
+
+void acknowledge()
+{
+    childprintf("\n");
+}
+
+// ------------------------------------------------------------ the child
+
+static void refuse(const char *message)
+{
+    diserr(message);
+    del = 2;
+}
+
+// Both pipes are close-on-exec, so a shell escape or a later driver does not
+// hold them open; dup2 gives the driver its own copies without the flag.
+// The forked process only moves descriptors and runs the program.
+static int setpipe(const char *path, char *const argv[])
+{
+    int kelpipe[2], progpipe[2];
+    if (pipe2(kelpipe, O_CLOEXEC) != 0)
+        return -1;
+    if (pipe2(progpipe, O_CLOEXEC) != 0) {
+        close(kelpipe[0]);
+        close(kelpipe[1]);
+        return -1;
+    }
+    flushout();
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(progpipe[0], STDIN_FILENO);
+        dup2(kelpipe[1], STDOUT_FILENO);
+        for (int fd : {kelpipe[0], kelpipe[1], progpipe[0], progpipe[1]})
+            if (fd > STDERR_FILENO)
+                close(fd);
+        execv(path, argv);
+        _exit(1);
+    }
+    close(kelpipe[1]);
+    close(progpipe[0]);
+    FILE *out = pid > 0 ? fdopen(progpipe[1], "w") : nullptr;
+    if (out == nullptr) {
+        close(progpipe[1]);
+        close(kelpipe[0]);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
+        }
+        return -1;
+    }
+    keloutput = out;
+    kelinput = {kelpipe[0], 0, 0, false, {}};
+    return pid;
+}
+
+// RUN: the file the checker looked at. A name without a slash is taken in
+// the working directory, never looked up on the search path.
+void runprog()
+{
+    if (progstate != 0) {
+        refuse("Program already running");
+        return;
+    }
+    char name[STRPARSIZE];
+    std::memcpy(name, curfile, sizeof name);
+    name[STRPARSIZE - 1] = '\0';
+    char path[STRPARSIZE + 2] = "";
+    if (std::strchr(name, '/') == nullptr)
+        std::strcpy(path, "./");
+    std::strcat(path, name);
+    char *argv[] = {name, nullptr};
+
+    int pid = setpipe(path, argv);
+    if (pid < 0) {
+        refuse("Can't set up pipes");
+        return;
+    }
+    child_pid = pid;
+    progstate = 1;
+    progtrans = 1;
+    tookinput = false;
+    inptr = &kelinput;
+}
+
+// A stopped driver types nothing: the keyboard has the input until the
+// driver runs again.
+void suspendprog()
+{
+    if (progstate == 0 || child_pid <= 0)
+        return;
+    progstate = 2;
+    kill(child_pid, SIGSTOP);
+    if (inptr == &kelinput) {
+        inptr = &stdinsource;
+        tookinput = true;
+    }
+}
+
+void resumeprog()
+{
+    if (progstate != 2 || child_pid <= 0) {
+        diserr(" No suspended program! ");
+        return;
+    }
+    progstate = 1;
+    kill(child_pid, SIGCONT);
+    if (tookinput) {
+        inptr = &kelinput;
+        tookinput = false;
+    }
+    if (voluntary)
+        acknowledge();
+}
+
+// The driver is ended and its status collected, so none is left behind.
+void killprog()
+{
+    if (progstate == 0)
+        return;
+    closepipes();
+    int pid = child_pid;
+    child_pid = 0;
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
+    }
+}
+
+// The editor ends: the driver sees the end of both pipes and finishes by
+// itself; a stopped one is continued first.
+void endchildren()
+{
+    if (progstate == 0)
+        return;
+    int pid = child_pid;
+    bool stopped = progstate == 2;
+    closepipes();
+    child_pid = 0;
+    if (pid > 0) {
+        if (stopped)
+            kill(pid, SIGCONT);
+        waitpid(pid, nullptr, WNOHANG);
+    }
+}
+
+// ------------------------------------------------------------ SWITCH
+
+static void tokeyboard()
+{
+    inptr = &stdinsource;
+    tookinput = false;
+    gwtransmit("$mU###");
+}
+
+void swinput()
+{
+    switch (param[1]) {
+    case 0:
+        voluntary = 1;
+        suspendprog();
+        tokeyboard();
+        break;
+    case 1:
+        resumeprog();
+        if (progstate == 1)
+            inptr = &kelinput;
+        break;
+    case 2:
+        killprog();
+        tokeyboard();
+        break;
+    default:
+        break;
+    }
+}
+
+// ------------------------------------------------------------ EMIT
+
+// The range of the current corefile as a file is written, then the end mark.
+static bool putrange(FILE *out)
+{
+    bool ok = pfile(out) == 0;
+    return std::fputs("$$$\r\n", out) >= 0 && ok;
+}
+
+// EMIT corefile | first | last | 0 standard output, 1 the driver.
+void emit()
+{
+    bool todriver = param[4] == 1;
+    if (todriver && !running())
+        return;
+    int was = corenum;
+    if (param[1] >= 1 && param[1] <= 18)
+        corenum = param[1];
+    if (todriver) {
+        pipeguard g;
+        finished(putrange(keloutput));
+    } else {
+        flushout();
+        putrange(stdout);
+        flushout();
+    }
+    corenum = was;
+}
