@@ -7,3 +7,4 @@ for b in "$dir"/bench/*_bench; do
   [ -x "$b" ] && "$b"
 done
 sh "$(dirname "$0")/keys_throughput.sh" "$dir/kel"
+sh "$(dirname "$0")/fetchsave.sh" "$dir/kel"

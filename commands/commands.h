@@ -85,8 +85,34 @@ int transchar(char c, char **out);
 int untranschar(char c, char **out);
 
 // ----------------------------------------------------------------- files.cpp
+#include <csignal>
+#include <cstdio>
+
+// The default last line of a file command; as the last line of a transfer
+// it reaches the end of the file or corefile, however long.
+inline constexpr int LASTLINE = 200000;
+
+// Values of ioerr.
+inline constexpr int IOTRUNC = 1;     // load cut short: store full, interrupted, read error
+inline constexpr int IOEOF = 2;       // the file has no further line
+inline constexpr int IOPIC = 3;       // bad picture
+inline constexpr int IOWRITE = 4;     // a write failed
+inline constexpr int IONOFILE = 5;    // the file could not be opened
 
 extern char stringbuf[STRINGFILESIZE];  // procedure, template and merge files
+extern int lfonly;                    // 1: lines written with LF; 0: with CR LF
+extern int fetchstyle;                // 1: backslash prefixes give objects; 2: all text
+extern int octflag;                   // 0: TAB expanded on reading; 1: kept
+extern int ioerr;                     // outcome of the last transfer, 0 or IOTRUNC..IONOFILE
+extern int linetype;                  // object of the line gline read last
+extern volatile std::sig_atomic_t abortreq;  // set by the interrupt key: stop the load
+
+void initfiles();                     // the settings above to their start values
+int tabcol(int col);                  // 1 when col is a tab stop
+int gline(std::FILE *in);             // one line into the arena at avail; its length
+void gfile();                         // the range of curfile after the current line
+void getfile();                       // gfile, then its messages
+int pfile(std::FILE *out);            // the range of the current corefile; 0 or IOWRITE
 
 void fpr();
 void fpw();

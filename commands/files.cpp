@@ -1,13 +1,19 @@
 // Files on disk: the checkers the file commands run before their operation,
-// and string files (procedures and templates) read whole into memory, with
-// the brace notation between '~' characters.
+// string files (procedures and templates) read whole into memory with the
+// brace notation between '~' characters, and text files read into and
+// written from corefiles, line ranges and object prefixes included.
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include "commands/commands.h"
 #include "screen/screen.h"
+#include "operations/operations.h"
 
 char stringbuf[STRINGFILESIZE];       // string file being read for a template
 
@@ -170,9 +176,465 @@ void loadfile()
 
 // ------------------------------------------------------------ text files
 
-void fetchfile() {}
-void appendfile() {}
-void insrtfile() {}
-void savefile() {}
-void ovrwritefile() {}
-void join() {}
+int lfonly = 1;                       // 1: lines are written with LF; 0: with CR LF
+int fetchstyle = 1;                   // 1: backslash prefixes give objects; 2: every line is text
+int octflag = 0;                      // 0: TAB expanded to the next stop on reading; 1: kept
+int ioerr;                            // outcome of the last transfer: 0 or one of IOTRUNC..IONOFILE
+int linetype;                         // object of the line gline read last
+volatile std::sig_atomic_t abortreq;  // the interrupt key asks the load in hand to stop
+
+static std::FILE *fptr;               // the file being read
+static int64_t pichandle;             // picture of the line-drawing line read last
+
+void initfiles()
+{
+    lfonly = 1;
+    fetchstyle = 1;
+    octflag = 0;
+    ioerr = 0;
+    linetype = 0;
+    abortreq = 0;
+}
+
+int tabcol(int col)
+{
+    if (col < lmargin)
+        return 0;
+    if (col == lmargin || col >= rmargin)
+        return 1;
+    if (col <= NTABCOLS)
+        return tabs[col] != 0;
+    return col % 8 == 0;
+}
+
+// Line drawings carry no data in this system: the reader finds no picture
+// (handle 0) and never fails, the writer writes nothing.
+static int64_t fetchpic() { return 0; }
+static int savepic(std::FILE *, const LINE *) { return 0; }
+
+// The record check of FETCH, APPEND and INSERT with a check string in
+// recboolcheck: whether a line just read is kept. The check itself is the
+// search's record check (a record line is kept when its check bits, with
+// the don't-care mask, give the required value; other lines are dropped);
+// until that exists, every line is kept.
+static bool recordcheck(const LINE *) { return true; }
+
+// First and last line of a transfer, from param[2] and param[3]. Both 0
+// mean the whole file; the default last line reaches the end, however
+// many lines the file or the corefile holds.
+static void lrange(int &first, int &last)
+{
+    first = param[2];
+    last = param[3];
+    if (first == 0 && last == 0) {
+        first = 1;
+        last = LASTLINE;
+    }
+    if (last >= LASTLINE)
+        last = INT_MAX;
+}
+
+static void freearena(int64_t from, int64_t to)
+{
+    if (to > from)
+        std::memset(textbase + from, FREECH, static_cast<size_t>(to - from));
+}
+
+static int prefixobject(unsigned char c)
+{
+    switch (c) {
+    case 'r': return 1;
+    case 'l': return 2;
+    case 'm': return 3;
+    case 'h': return 4;
+    case 'a': return 6;
+    default: return -1;
+    }
+}
+
+// Reads one line of `in` into the arena from avail without claiming the
+// space: the caller allocates the line. A line ends at LF or VT, or at the
+// end of the file when it holds anything but CRs. CR and byte 255 (the
+// arena's free mark) are dropped, TAB is expanded unless octflag is set,
+// trailing blanks are trimmed and a backslash prefix gives the object.
+// Sets ioerr to IOEOF when the file has no further line, to IOTRUNC when the
+// line would pass hiaddr or the file cannot be read; either way nothing is
+// kept and 0 is returned.
+int gline(std::FILE *in)
+{
+    const int64_t start = avail;
+    const int64_t end = hiaddr < TEXTSIZE ? hiaddr : TEXTSIZE;
+    int64_t at = start;
+    bool any = false;
+    int err = 0;
+    int c;
+    while ((c = getc_unlocked(in)) != EOF && c != '\n' && c != 11) {
+        if (c == '\r')
+            continue;
+        any = true;
+        if (c == FREECH)
+            continue;
+        if (c == '\t' && octflag == 0) {
+            do {
+                if (at >= end) {
+                    err = IOTRUNC;
+                    break;
+                }
+                textbase[at++] = ' ';
+            } while (!tabcol(static_cast<int>(at - start) + 1));
+        } else if (at >= end) {
+            err = IOTRUNC;
+        } else {
+            textbase[at++] = static_cast<unsigned char>(c);
+        }
+        if (err != 0)
+            break;
+    }
+    if (c == EOF && std::ferror(in))
+        err = IOTRUNC;
+    else if (c == EOF && !any && err == 0)
+        err = IOEOF;
+    if (err != 0) {
+        ioerr = err;
+        freearena(start, at);
+        return 0;
+    }
+    while (at > start && textbase[at - 1] == ' ')
+        textbase[--at] = FREECH;
+    int n = static_cast<int>(at - start);
+    linetype = n == 0 ? 5 : 0;
+    if (fetchstyle == 1 && n >= 2 && textbase[start] == '\\') {
+        int object = prefixobject(textbase[start + 1]);
+        if (object == 2) {
+            freearena(start, at);
+            n = 0;
+            pichandle = fetchpic();
+        } else if (object >= 0) {
+            std::memmove(textbase + start, textbase + start + 2, static_cast<size_t>(n - 2));
+            freearena(at - 2, at);
+            n -= 2;
+        }
+        if (object >= 0)
+            linetype = object;
+    }
+    return n;
+}
+
+// Reads past one line; IOEOF when there was none.
+static void skipline(std::FILE *in)
+{
+    bool any = false;
+    int c;
+    while ((c = getc_unlocked(in)) != EOF && c != '\n' && c != 11)
+        if (c != '\r')
+            any = true;
+    if (c == EOF && std::ferror(in))
+        ioerr = IOTRUNC;
+    else if (c == EOF && !any)
+        ioerr = IOEOF;
+}
+
+// Reads the lines of curfile in the range after the current line, each
+// becoming the current line in turn. Stops early with IOTRUNC when the store
+// runs out of room or records, or when the interrupt key asks for it.
+void gfile()
+{
+    abortreq = 0;
+    int first, last;
+    lrange(first, last);
+    bool check = recboolcheck[0] != 0;
+    ioerr = 0;
+    fptr = std::fopen(curfile, "rb");
+    if (fptr == nullptr) {
+        ioerr = IONOFILE;
+        return;
+    }
+    static char inbuf[1 << 16];
+    std::setvbuf(fptr, inbuf, _IOFBF, sizeof inbuf);
+    COREFILE &f = curcore();
+    while (last >= 1 && ioerr == 0) {
+        if (first < 2) {
+            if (reserve == nullptr) {
+                ioerr = IOTRUNC;
+                break;
+            }
+            int n = gline(fptr);
+            if (ioerr == 0) {
+                allocln(linetype, n);
+                LINE *line = f.lnptr;
+                if (linetype == 2)
+                    line->index = pichandle;
+                if (!check) {
+                    if (linetype != 5)
+                        linkphys();
+                } else if (recordcheck(line)) {
+                    linkphys();
+                } else {
+                    removeline();     // the current line is the one before it again
+                    avail -= n;
+                }
+            }
+        } else {
+            skipline(fptr);
+        }
+        if (first > 1)
+            first--;
+        last--;
+        if (abortreq != 0) {
+            abortreq = 0;
+            if (ioerr == 0)
+                ioerr = IOTRUNC;
+        }
+        if (reserve == nullptr && ioerr == 0)
+            ioerr = IOTRUNC;
+    }
+    std::fclose(fptr);
+    fptr = nullptr;
+}
+
+// Refusals and warnings wait for an answer: rubout makes the command fail.
+static void complain(const char *message)
+{
+    if (diserr(message) == 2)
+        del = 2;
+}
+
+void getfile()
+{
+    gfile();
+    if (ioerr == IOTRUNC)
+        complain(" File Truncated ");
+    else if (ioerr == IOPIC)
+        complain(" Bad Picture Encountered ");
+    else if (ioerr == IONOFILE)
+        refuse("File not found (or no read permission)");
+}
+
+void fetchfile()
+{
+    removefile();
+    initfile();
+    garbage();
+    getfile();
+    COREFILE &f = curcore();
+    if (f.lncount == 0) {
+        allocln(5, 0);
+        makeobject();
+    }
+    nmeset();
+    wrwholescreen();
+}
+
+// INSERT and APPEND: the file's lines follow `after`; the cursor stays.
+static void readafter(LINE *after)
+{
+    COREFILE &f = curcore();
+    LINE *keep = f.lnptr;
+    int col = f.curcol;
+    f.lnptr = after;
+    getfile();
+    f.lnptr = keep;
+    f.curcol = col;
+    f.edited = true;
+    redisplay = 1;
+}
+
+void insrtfile()
+{
+    readafter(curcore().lnptr);
+}
+
+void appendfile()
+{
+    readafter(curcore().header->up);
+}
+
+// ------------------------------------------------------------ writing
+
+static const char *prefix(int object)
+{
+    switch (object) {
+    case 0:
+    case 5: return "";
+    case 1: return "\\r";
+    case 2: return "\\l";
+    case 3: return "\\m";
+    case 4: return "\\h";
+    case 6: return "\\a";
+    default: return nullptr;          // not written
+    }
+}
+
+static bool lineend(std::FILE *out)
+{
+    if (lfonly == 0 && putc_unlocked('\r', out) == EOF)
+        return false;
+    return putc_unlocked('\n', out) != EOF;
+}
+
+// The line's characters and its line end; false when the stream refused them.
+static bool putl(std::FILE *out, const LINE *line)
+{
+    if (line->object != 2 && line->length > 0) {
+        auto n = static_cast<size_t>(line->length);
+        if (std::fwrite(textbase + line->index, 1, n, out) != n)
+            return false;
+    }
+    return lineend(out);
+}
+
+// One line with its object prefix; a line drawing's data follows its line.
+static bool pline(std::FILE *out, const LINE *line)
+{
+    const char *p = prefix(line->object);
+    if (p == nullptr)
+        return true;
+    if (p[0] != 0 && std::fwrite(p, 1, 2, out) != 2)
+        return false;
+    if (!putl(out, line))
+        return false;
+    return line->object != 2 || savepic(out, line) == 0;
+}
+
+int pfile(std::FILE *out)
+{
+    int first, last;
+    lrange(first, last);
+    ioerr = 0;
+    detrfile();
+    const COREFILE &f = curcore();
+    for (const LINE *line = f.header->down; line != f.header && last >= 1; line = line->down) {
+        if (first < 2 && !pline(out, line)) {
+            ioerr = IOWRITE;
+            break;
+        }
+        if (first > 1)
+            first--;
+        last--;
+    }
+    if (std::ferror(out))
+        ioerr = IOWRITE;
+    return ioerr;
+}
+
+// Flushes and closes a stream pfile wrote to; false when anything failed on
+// the way. With `sync` the data reaches the disk before the file is renamed.
+static bool finish(std::FILE *out, bool ok, bool sync)
+{
+    if (std::fflush(out) != 0 || std::ferror(out))
+        ok = false;
+    if (ok && sync && fsync(fileno(out)) != 0)
+        ok = false;
+    if (std::fclose(out) != 0)
+        ok = false;
+    return ok;
+}
+
+static void writestream(std::FILE *out)
+{
+    static char outbuf[1 << 16];
+    std::setvbuf(out, outbuf, _IOFBF, sizeof outbuf);
+}
+
+// Writes the range to file `name`, opened with `how` ("wb" truncates, "ab"
+// appends). An append that fails takes a regular file back to its old end.
+static bool putfile(const char *name, const char *how)
+{
+    std::FILE *out = std::fopen(name, how);
+    if (out == nullptr)
+        return false;
+    writestream(out);
+    int keep = -1;
+    off_t size = 0;
+    struct stat st;
+    if (how[0] == 'a' && fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode)) {
+        size = st.st_size;
+        keep = dup(fileno(out));
+    }
+    bool ok = finish(out, pfile(out) == 0, false);
+    if (keep >= 0) {
+        if (!ok && ftruncate(keep, size) != 0) {
+            // nothing more can be done: the message says the write failed
+        }
+        close(keep);
+    }
+    return ok;
+}
+
+// Replaces file `name` by the range without ever leaving it half written:
+// a regular file is written whole to a new file in its directory, with its
+// permissions, which then takes its place. Devices, pipes, files with more
+// than one link, and files in a directory where nothing can be created are
+// written in place.
+static bool replacefile(const char *name)
+{
+    char real[PATH_MAX];
+    const char *target = realpath(name, real) != nullptr ? real : name;
+    struct stat st;
+    if (stat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
+        return putfile(name, "wb");
+    std::string tmp = target;
+    size_t slash = tmp.rfind('/');
+    tmp = (slash == std::string::npos ? std::string(".") : tmp.substr(0, slash)) + "/.kelXXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0)
+        return putfile(name, "wb");
+    if ((st.st_uid != geteuid() || st.st_gid != getegid()) && fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // the new file stays ours: only its owner differs from the old one's
+    }
+    bool ok = fchmod(fd, st.st_mode & 07777) == 0;
+    std::FILE *out = fdopen(fd, "wb");
+    if (out == nullptr) {
+        close(fd);
+        ok = false;
+    } else {
+        writestream(out);
+        ok = finish(out, ok && pfile(out) == 0, true);
+    }
+    if (ok && std::rename(tmp.c_str(), target) != 0)
+        ok = false;
+    if (!ok)
+        unlink(tmp.c_str());
+    return ok;
+}
+
+static void writefailed()
+{
+    if (ioerr == 0)
+        ioerr = IOWRITE;
+    diserr(" Write Failed ");
+    del = 2;
+}
+
+// The checker created the file empty; a failed write takes it away again,
+// so that the command can be repeated.
+void savefile()
+{
+    if (!putfile(curfile, "wb")) {
+        unlink(curfile);
+        writefailed();
+        return;
+    }
+    curcore().edited = false;
+}
+
+void ovrwritefile()
+{
+    COREFILE &f = curcore();
+    if (std::strncmp(curfile, f.filname, sizeof f.filname) != 0 &&
+        diserr(" Check name, not file fetched ") == 2) {
+        del = 2;
+        return;
+    }
+    if (!replacefile(curfile)) {
+        writefailed();
+        return;
+    }
+    f.edited = false;
+}
+
+void join()
+{
+    if (!putfile(curfile, "ab"))
+        writefailed();
+}

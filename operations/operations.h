@@ -56,6 +56,12 @@ void compute0(); void reginc(); void regclear(); void regdis(); void regshow();
 void evaluate();
 
 // ------------------------------------------------------------ settings
-void show(); void silent(); void hyphenset(); void justset(); void positchk();
-void positn(); void advance(); void marginchk(); void objset(); void coreset();
-void inkeyset(); void outkeyset(); void option(); void settabs(); void window();
+void show(); void silent(); void hyphenset(); void justset(); void marginchk();
+void objset(); void coreset(); void inkeyset(); void outkeyset(); void option();
+void settabs(); void window();
+
+// ------------------------------------------------------------- position.cpp
+
+void positchk();                      // POSITION: column 0 keeps the cursor's column
+void positn();                        // POSITION: line and column from the top
+void advance();                       // ADVANCE: lines and columns from the cursor

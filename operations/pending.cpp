@@ -84,9 +84,6 @@ void show() {}
 void silent() {}
 void hyphenset() {}
 void justset() {}
-void positchk() {}
-void positn() {}
-void advance() {}
 void marginchk() {}
 void objset() {}
 void coreset() {}

@@ -271,7 +271,7 @@ static void note(volatile sig_atomic_t &flag)
     errno = saved;
 }
 
-void IntHandler(int) { note(gotint); }
+void IntHandler(int) { abortreq = 1; note(gotint); }
 void SuspHandler(int) { note(gottstp); }
 void ResHandler(int) { note(gotcont); }
 void PipeHandler(int) { note(gotpipe); }

@@ -15,6 +15,7 @@ void kelreset()
     initcore();
     initentry();
     initcursor();
+    initfiles();
     mode = 1;
     repflag = 1;
     overflg = false;

@@ -1,0 +1,339 @@
+// Text files: lines as read into the arena, line ranges, write failures and
+// the interrupted load.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#include <gtest/gtest.h>
+#include "tests/unit/fixture.h"
+#include "commands/commands.h"
+#include "editor/editor.h"
+#include "screen/screen.h"
+#include "operations/operations.h"
+
+namespace {
+
+std::vector<std::string> sent;
+void tap(const char *msg) { sent.emplace_back(msg); }
+
+bool wassent(const std::string &msg)
+{
+    for (const std::string &m : sent)
+        if (m == msg)
+            return true;
+    return false;
+}
+
+std::string slurp(const std::string &path)
+{
+    std::string r;
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return "(missing)";
+    for (int c; (c = std::getc(f)) != EOF;)
+        r += static_cast<char>(c);
+    std::fclose(f);
+    return r;
+}
+
+// The text of the line gline just read.
+std::string arena(int n)
+{
+    return std::string(reinterpret_cast<const char *>(textbase + avail), static_cast<size_t>(n));
+}
+
+// Writes fail beyond `bytes` while it lives (with SIGXFSZ ignored, the write
+// reports EFBIG instead of ending the program).
+struct sizelimit {
+    rlimit old{};
+    void (*oldsig)(int);
+    explicit sizelimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        oldsig = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~sizelimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldsig);
+    }
+};
+
+class Files : public testing::Test {
+protected:
+    char dir[32] = "/tmp/kelfilesXXXXXX";
+    std::string keys;                 // commands pushed onto the input stream
+
+    void SetUp() override
+    {
+        kelreset();
+        initfiles();
+        sent.clear();
+        gwtap = tap;
+        startoutput();
+        ASSERT_NE(mkdtemp(dir), nullptr);
+    }
+    void TearDown() override
+    {
+        gwtap = nullptr;
+        takeoutput();
+        initfiles();
+        for (const std::string &f : names())
+            unlink((std::string(dir) + "/" + f).c_str());
+        rmdir(dir);
+    }
+
+    std::string path(const char *name) { return std::string(dir) + "/" + name; }
+
+    std::string file(const char *name, const std::string &text)
+    {
+        std::FILE *f = std::fopen(path(name).c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        return path(name);
+    }
+
+    std::vector<std::string> names()
+    {
+        std::vector<std::string> r;
+        if (DIR *d = opendir(dir)) {
+            while (dirent *e = readdir(d))
+                if (e->d_name[0] != '.' || (e->d_name[1] != 0 && e->d_name[1] != '.'))
+                    r.emplace_back(e->d_name);
+            closedir(d);
+        }
+        return r;
+    }
+
+    // Runs command-line text (a RETURN leaves command mode at the end).
+    void command(const std::string &text)
+    {
+        keys = text + "\r";
+        pushfn(keys.c_str());
+        prcmnd();
+    }
+};
+
+} // namespace
+
+TEST_F(Files, GlineTrimsAndClassifiesLines)
+{
+    const char text[] = "\\rabc|d  \r\n\\xkeep\n   \n\\lpicture\n\\a\n\\hh\n\\mm x\n\\\n"
+                        "a\tb\nx\vy\n\xffz\nlast";
+    std::FILE *in = fmemopen(const_cast<char *>(text), sizeof text - 1, "rb");
+    ASSERT_NE(in, nullptr);
+    struct want {
+        int type;
+        const char *text;
+    };
+    const want lines[] = {
+        {1, "abc|d"}, {0, "\\xkeep"}, {5, ""}, {2, ""}, {6, ""}, {4, "h"}, {3, "m x"},
+        {0, "\\"}, {0, "a       b"}, {0, "x"}, {0, "y"}, {0, "z"}, {0, "last"},
+    };
+    for (const want &w : lines) {
+        int n = gline(in);
+        EXPECT_EQ(ioerr, 0) << w.text;
+        EXPECT_EQ(linetype, w.type) << w.text;
+        EXPECT_EQ(arena(n), w.text);
+    }
+    gline(in);
+    EXPECT_EQ(ioerr, IOEOF);
+    std::fclose(in);
+}
+
+TEST_F(Files, GlineSettingsKeepPrefixesAndTabs)
+{
+    fetchstyle = 2;
+    octflag = 1;
+    const char text[] = "\\rabc\n1\t2\n";
+    std::FILE *in = fmemopen(const_cast<char *>(text), sizeof text - 1, "rb");
+    int n = gline(in);
+    EXPECT_EQ(linetype, 0);
+    EXPECT_EQ(arena(n), "\\rabc");
+    n = gline(in);
+    EXPECT_EQ(arena(n), "1\t2");
+    std::fclose(in);
+
+    // Tab stops come from the margins and the tab table.
+    octflag = 0;
+    tabs[5] = 1;
+    const char tabbed[] = "ab\tc\n";
+    in = fmemopen(const_cast<char *>(tabbed), sizeof tabbed - 1, "rb");
+    n = gline(in);
+    EXPECT_EQ(arena(n), "ab  c");
+    std::fclose(in);
+}
+
+TEST_F(Files, GlineStopsAtTheSoftEnd)
+{
+    hiaddr = avail + 5;
+    const char text[] = "abcdefgh\n";
+    std::FILE *in = fmemopen(const_cast<char *>(text), sizeof text - 1, "rb");
+    EXPECT_EQ(gline(in), 0);
+    EXPECT_EQ(ioerr, IOTRUNC);
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(textbase[avail + i], FREECH);
+    std::fclose(in);
+}
+
+TEST_F(Files, FetchBeyondTheStoreIsTruncated)
+{
+    std::string text;
+    for (int i = 0; i < 50; i++)
+        text += "0123456789\n";
+    std::string big = file("big", text);
+    hiaddr = 100;
+    command("FE" + big + "\r\r");              // RETURN answers the message
+    EXPECT_TRUE(wassent("$me File Truncated "));
+    EXPECT_EQ(curcore().lncount, 10);
+    EXPECT_EQ(avail, 100);
+    EXPECT_EQ(vl_result[0], 1);
+    EXPECT_STREQ(curcore().filname, big.c_str());
+
+    command("FE" + big + "\r\x7f");            // rubout: the command failed
+    EXPECT_EQ(vl_result[0], 0);
+    EXPECT_EQ(curcore().lncount, 10);
+}
+
+TEST_F(Files, InterruptKeyStopsALoad)
+{
+    // The load reads the pipe directly: a checker opening it first would
+    // take the writer's first lines with it.
+    std::string fifo = path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::FILE *f = std::fopen(fifo.c_str(), "wb");
+        std::fputs("a\nb\nc\n", f);
+        std::fflush(f);
+        usleep(200000);
+        IntHandler(SIGINT);
+        std::fputs("d\ne\nf\n", f);
+        std::fclose(f);
+    });
+    std::snprintf(curfile, STRPARSIZE, "%s", fifo.c_str());
+    gfile();
+    writer.join();
+    sigpoll();                                // the interrupt's command key
+    initinput();
+    EXPECT_EQ(ioerr, IOTRUNC);
+    EXPECT_EQ(curcore().lncount, 5);          // the line read when the key came is kept
+    EXPECT_EQ(abortreq, 0);
+}
+
+TEST_F(Files, EmptyFileAndCheckStringAndRangeOfZeros)
+{
+    command("FE" + file("empty", "") + "\r");
+    EXPECT_EQ(curcore().lncount, 1);
+    EXPECT_EQ(curcore().header->down->object, 5);
+
+    // Both line numbers 0 read the whole file; a check string keeps every line
+    // as long as there is no record check to apply.
+    command("FE" + file("three", "a\nb\nc\n") + "|0|0|x\r");
+    EXPECT_EQ(curcore().lncount, 3);
+}
+
+TEST_F(Files, PfileWritesRangesAndReportsFailure)
+{
+    command("FE" + file("src", "one\n\\rtwo\nthree  \nfour\n") + "\r");
+    lfonly = 0;
+    param[2] = 2;
+    param[3] = 3;
+    std::FILE *out = std::fopen(path("dst").c_str(), "wb");
+    EXPECT_EQ(pfile(out), 0);
+    std::fclose(out);
+    EXPECT_EQ(slurp(path("dst")), "\\rtwo\r\nthree\r\n");
+
+    std::FILE *devfull = std::fopen("/dev/full", "wb");
+    ASSERT_NE(devfull, nullptr);
+    std::setvbuf(devfull, nullptr, _IONBF, 0);
+    EXPECT_EQ(pfile(devfull), IOWRITE);
+    EXPECT_EQ(ioerr, IOWRITE);
+    std::fclose(devfull);
+}
+
+TEST_F(Files, FailedSaveIsNotSuccess)
+{
+    command("FE" + file("src", std::string(400, 'x') + "\n") + "\r");
+    curcore().edited = true;
+    std::string dst = path("dst");
+    {
+        sizelimit limit(100);
+        command("SA" + dst + "\r\r");           // RETURN answers " Write Failed "
+    }
+    EXPECT_TRUE(wassent("$me Write Failed "));
+    EXPECT_EQ(vl_result[0], 0);
+    EXPECT_TRUE(curcore().edited);
+    EXPECT_NE(access(dst.c_str(), F_OK), 0);   // removed, so SAVE can be repeated
+
+    command("SA" + dst + "\r");
+    EXPECT_EQ(vl_result[0], 1);
+    EXPECT_FALSE(curcore().edited);
+    EXPECT_EQ(slurp(dst).size(), 401u);
+}
+
+TEST_F(Files, FailedOverwriteKeepsTheOldFile)
+{
+    std::string old = file("old", "old text\n");
+    ASSERT_EQ(chmod(old.c_str(), 0640), 0);
+    command("FE" + file("src", std::string(400, 'y') + "\n") + "\r");
+    command("NA" + old + "\r");
+    curcore().edited = true;
+    {
+        sizelimit limit(100);
+        command("OV" + old + "\r\r");
+    }
+    EXPECT_TRUE(wassent("$me Write Failed "));
+    EXPECT_EQ(vl_result[0], 0);
+    EXPECT_TRUE(curcore().edited);
+    EXPECT_EQ(slurp(old), "old text\n");
+    EXPECT_EQ(names().size(), 2u);           // no temporary file left behind
+
+    command("OV" + old + "\r");
+    EXPECT_EQ(vl_result[0], 1);
+    EXPECT_FALSE(curcore().edited);
+    EXPECT_EQ(slurp(old), std::string(400, 'y') + "\n");
+    struct stat st;
+    ASSERT_EQ(stat(old.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(names().size(), 2u);
+}
+
+TEST_F(Files, FailedJoinLeavesTheFileAsItWas)
+{
+    std::string tail = file("tail", "keep\n");
+    command("FE" + file("src", std::string(400, 'z') + "\n") + "\r");
+    {
+        sizelimit limit(100);
+        command("JO" + tail + "\r\r");
+    }
+    EXPECT_TRUE(wassent("$me Write Failed "));
+    EXPECT_EQ(vl_result[0], 0);
+    EXPECT_EQ(slurp(tail), "keep\n");
+
+    command("JO" + tail + "|1|1\r");
+    EXPECT_EQ(vl_result[0], 1);
+    EXPECT_EQ(slurp(tail), "keep\n" + std::string(400, 'z') + "\n");
+}
+
+TEST_F(Files, DefaultRangeReachesTheEndOfLongFiles)
+{
+    std::string text;
+    for (int i = 0; i < LASTLINE + 5; i++)
+        text += "x\n";
+    command("FE" + file("long", text) + "\r");
+    EXPECT_EQ(curcore().lncount, LASTLINE + 5);
+    command("SA" + path("copy") + "\r");
+    std::string copy = slurp(path("copy"));
+    EXPECT_EQ(copy.size(), text.size());
+    EXPECT_TRUE(copy == text);
+}
