@@ -47,3 +47,31 @@ inline constexpr int STRINGFILESIZE = 5120;    // procedure, template and merge 
 // Settings.
 inline constexpr int NTABCOLS = 144;           // tab stops for columns 1..144
 inline constexpr int NFIELDS = 100;            // record template fields
+
+// Engine.
+inline constexpr int IDENTSIZE = 40;           // identbuf: 39 characters and a zero
+inline constexpr int TOKQSIZE = 45;            // tokens queued from one character
+inline constexpr int MAXINCLUDE = 5;           // files open at once, the top one included
+inline constexpr int NFILESTACK = 6;
+inline constexpr int INCNAMESIZE = 80;         // an included file's name: 79 characters
+inline constexpr int MACRODEPTH = 20;          // macro expansions open at once
+inline constexpr int MACRONAMESIZE = 50;       // namebuf: 49 characters
+inline constexpr int MACRODEFSIZE = 1000;      // defbuf: 999 characters
+inline constexpr int TOKSTRSIZE = 60;          // outbuf of tok2str
+inline constexpr int FILEPOSSIZE = 40;         // file_position
+inline constexpr int NATTRTYPES = 254;         // attribute types 1..253
+inline constexpr int NATTRVALUES = 254;        // values 1..253 of one type
+inline constexpr int ATTRNAMESIZE = 32;        // a type's name: 31 characters
+inline constexpr int NDELAY = 5000;            // delay-table entries
+inline constexpr int NATTRROWS = 20;           // rows of one decomposed compound attribute
+inline constexpr int NVARIABLES = 26;          // attribute variables 1..25
+inline constexpr int PRINTATTRSIZE = 1024;     // a printed compound attribute
+inline constexpr int NVFILES = 15;             // rows of vfile_table
+inline constexpr int NGENRANAMES = 59;         // genrafilename, '@' to 'z'
+inline constexpr int BITTEXTSIZE = 60;         // bits_to_text
+inline constexpr int RESPONSESIZE = 200;       // the learner's response: 199 characters
+inline constexpr int SEMEXPRSIZE = 2000;       // semexpr: 1999 characters
+inline constexpr int NERRFUNCS = 21;           // error_function 0..20
+inline constexpr int NMORPHTREES = 22;         // morph_passes rows 0..21
+inline constexpr int NMORPHPASSES = 6;         // entries of one row
+inline constexpr int ENGLINESIZE = 2048;       // one formatted engine message line

@@ -1,8 +1,316 @@
-// The genra generation engine as the editor sees it: its commands and keys.
+// The genra generation engine: the records it shares, the token reader of its
+// description files, random numbers and matching, attributes, and the bridge
+// that gives the editor its commands and keys.
 #pragma once
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
 #include "editor/editor.h"
+#include "analysis/analysis.h"
 
-// ------------------------------------------------------------ bridge
+// ---------------------------------------------------------------- records
+
+// An owned, null-able copy of a text.
+using v_text = std::unique_ptr<char[]>;
+
+struct t_delay {                      // one attribute choice
+    int class_;                       // attribute type
+    int choice;                       // value number, -1 while open
+    int fixed;                        // 1 the value was given, 0 open at creation
+};
+
+struct attr_row {                     // one segment of a decomposed compound attribute
+    int type;
+    int value;                        // -1 when the segment names only a type
+    int decon;                        // 1: written with "/"
+    int ltindex;                      // lt_delayed entry the row came from
+    int lttmp;                        // scratch of lexical transformations
+};
+
+struct s_comp_attr {                  // one cell of a compound attribute
+    int index;                        // into delayed (or lt_delayed)
+    s_comp_attr *another;
+};
+using comp_attr = s_comp_attr *;      // null: the empty compound attribute
+
+struct s_attr_list {                  // a list of compound attributes
+    int attr_count;                   // cells of first
+    comp_attr first;
+    s_attr_list *next;
+};
+using attr_list = s_attr_list *;
+
+struct s_indirection {
+    int fieldnum;                     // lexicon field concerned
+    v_text tag;                       // tag name or null
+    v_text attributes;                // attribute text or null
+};
+using t_indirection = s_indirection *;
+
+struct s_indir_list {
+    t_indirection indir_node;
+    s_indir_list *next;
+};
+using indir_list = s_indir_list *;
+
+struct transformation;                // a rule of the syntax file
+struct morphvar;                      // a morphological variant of a leaf
+struct treenode;
+using t_treenode = treenode;
+using Transformation = transformation;
+
+struct t_dict_lookup {                // a leaf's lexicon lookup
+    v_text class_;                    // terminal name
+    const char *dictionary;           // chosen entry record (the lexicon's), or null
+    attr_list attributes;             // the leaf's attributes (owned)
+    v_text preferredchoice;           // mandated word pattern or null
+    int error;                        // 0 found, 1 terminal not found, 3 no entry agreed
+    v_text fields;                    // field restrictions or null
+    int pointed_at;                   // 1: the slot must get a word
+    int vf;                           // frequency adjustment, -1 none
+    t_treenode *lspseq;               // lexical sequence of an "_ilt_" entry
+};
+
+struct treenode {                     // a node of a syntax tree
+    v_text name;                      // category name or null
+    t_dict_lookup *dictionary;        // leaf's lookup slot, not owned
+    int index;                        // number of that slot
+    v_text morphed_word;              // word after morphology
+    v_text preferredchoice;           // mandated word pattern or null
+    v_text restrictions;              // lexicon field restrictions or null
+    int vf;                           // frequency adjustment, -1 none
+    Transformation *transformation;   // transformations to apply here (owned copies)
+    attr_list attributes;             // owned
+    indir_list indirections;          // owned
+    morphvar *mvar;                   // variants for response analysis (owned)
+    treenode *sibling, *son;          // children: son, then its siblings
+    treenode *left, *right;           // leaf chain
+};
+
+struct pre_rule {                     // one clause of the preselection rule
+    comp_attr PST;                    // the clause's tag
+    int node;                         // 1 when RHS exists
+    t_treenode *RHS;
+    pre_rule *next;
+};
+using preselect_rule = pre_rule;
+
+// ------------------------------------------------------------- tokens.cpp
+// The token reader shared by every description file.
+
+// Token codes besides the keyword codes of tokentable.
+inline constexpr int TINCLUDE = 1, TINHERIT = 5, TCHOOSE = 6, TRULE = 7, TTRANSFORM = 8,
+                     TPRIORITY = 9, TMAKES = 11, TILT = 12, TPRE = 14, TSELECT = 16, TIS = 17,
+                     TDEFINE = 18, TPERCENT = 37, TEND = 255;
+inline constexpr int TIDENT = 3, TEOF = 4, TLINEEND = 10, TQUOTE = 34;
+
+struct tokenelement {
+    const char *tokenword;
+    char token;
+};
+inline constexpr int NTOKENWORDS = 25;
+extern const tokenelement tokentable[NTOKENWORDS];
+
+struct queuetype {
+    char queue[TOKQSIZE];
+    int head, tail, length;
+};
+
+struct fileinf {
+    std::FILE *fptr;
+    std::string f_name;
+    int f_line;                       // 1 + line ends read
+};
+
+struct macrodef {
+    std::string name;
+    std::string def;
+    std::unique_ptr<macrodef> another;
+};
+
+extern char identbuf[IDENTSIZE];      // the identifier being collected or delivered
+extern int iptr;
+extern queuetype tokenq;
+extern int istate;                    // 0 plain, 1 within quotes, 2 within comments
+extern int ccount;                    // characters since the quote or comment opened
+extern int lfret;                     // 1: line ends are tokens
+extern fileinf filestack[NFILESTACK];
+extern int fsptr;                     // innermost open file, -1 none
+extern std::unique_ptr<macrodef> macrodict;  // newest first
+extern int macroptr;                  // macro expansions open
+extern char namebuf[MACRONAMESIZE];
+extern char defbuf[MACRODEFSIZE];
+extern const char *file_operation;    // what is being read, for messages
+extern char file_position[FILEPOSSIZE];  // where within it
+extern int v_stat;                    // reader status: 1 after an include failed
+
+bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
+int v_peep();
+void v_next();
+int str2tok();
+const char *tok2str(int token);
+void closefile();
+const macrodef *macrosearch(const char *name);
+void macrofree();
+void warn(int c, int state);
+void closeall();                      // closes every open file silently, frees macros
+[[gnu::format(printf, 1, 2)]] void setposition(const char *fmt, ...);
+bool identchar(int c);                // identifier character (with '%')
+
+// ------------------------------------------------------------- random.cpp
+// Random numbers and the engine's error line.
+
+extern uint64_t seed;
+
+int getrandom(int n);
+void reseed(long n);
+void printseed(int corefile);
+void v_err(const char *a, const char *b, const char *c);
+v_text v_strdup(const char *text);    // null gives null
+
+// -------------------------------------------------------------- match.cpp
+// Wildcards, field restrictions, attribute tests and preselection lookups.
+
+extern int pre_status;                // index into pre_error
+extern const char *const pre_error[7];
+extern pre_rule *pre_match;
+extern std::string bad_pst;           // printed tag last looked up
+extern int attr_form;                 // 1 type "_pre_" tag, 2 "_pre_" tag, 3 plain
+
+int match_wild(const char *pattern, const char *text, int pend, int tend);
+int match_list(const char *pattern, const char *list, int pend);
+int match_pattlist(const char *patterns, const char *text);
+int match_lsp(const char *restrictions, const char *record);
+int testformatch(attr_list list, const char *text);
+int match_index(const t_treenode *node, const char *text, int *size);
+const char *find_pst(const char *text, int decon_allowed);
+const char *analyze_pre(const char *text);
+comp_attr attr_from_pre();
+int bool_from_pre();
+
+// --------------------------------------------------------- attributes.cpp
+// Attribute types and values, the delay table, compound attributes and lists.
+
+struct attr_table_entry {
+    char type[ATTRNAMESIZE];          // the type's name
+    int entries;                      // 1 + number of values
+    std::string list[NATTRVALUES];    // value names; entry 0 empty
+    int valence[NATTRVALUES];
+    int partial;                      // 1: the values are ordered
+    std::unique_ptr<int[]> trans;     // entries x entries reachability, row-major
+};
+
+struct attr_qlookup {
+    const char *text;
+    int type;
+    int number;                       // value, -1 for a type's name
+};
+
+extern attr_table_entry attr_table[NATTRTYPES];
+extern int total_types;               // types + 1
+extern std::unique_ptr<attr_qlookup[]> q_att_table;
+extern int q_att_size;
+extern int att_class, att_value;      // set by lookup_attr
+extern t_delay delayed[NDELAY];
+extern int delayptr;
+extern t_delay lt_delayed[NDELAY];
+extern int lt_delayptr;
+extern attr_row attr[NATTRROWS];
+extern int attr_index;
+extern int all_values, all_decon;
+extern comp_attr comp_attr_register;  // owned: the last text_to_comp_struct
+
+void readattr(const char *filename);
+void clearattributes();
+int addtype(const char *name);
+int addvalue(const char *name, int type, int valence);
+int alreadyexists(const char *name, int type);
+int lookup_attr(const char *name);
+const char *att_get_name(int type, int value);
+int valid(int sign, int type, int dict_choice, int match_choice);
+int tok2bits(int token);
+int newdelay(int cls, int choice, int fixed);      // an entry of delayed
+int lt_newdelay(int cls, int choice, int fixed);   // an entry of lt_delayed
+
+comp_attr create_comp_attr();
+void add_comp_attr(comp_attr *ca, int index);
+int attr_seg_count(comp_attr ca);
+int comp_attr_element(comp_attr ca, int n);
+comp_attr duplicate_comp_attr(comp_attr ca);
+void purge_comp_attr(comp_attr *ca);
+attr_list create_attr_list();
+void add_attr_to_list(attr_list *list, comp_attr ca);
+int attr_list_count(attr_list list);
+comp_attr attr_list_element(attr_list list, int n);
+attr_list duplicate_attr_list(attr_list list);
+void new_attr_remove(attr_list *list, comp_attr ca);
+int present_compound(attr_list list, comp_attr ca);
+void append_attr(attr_list *list, comp_attr ca);
+void combine_attr_list(attr_list *list, attr_list other);
+void purge_attr_list(attr_list *list);
+t_indirection create_indir_node();
+void add_to_indir_list(indir_list *list, t_indirection ind);
+int indirect_count(indir_list list);
+t_indirection indir_list_element(indir_list list, int n);
+t_indirection duplicate_indirection_node(t_indirection ind);
+indir_list duplicate_indir_list(indir_list list);
+void purge_indirection_node(t_indirection ind);
+void indir_purge_list(indir_list *list);
+
+const char *text_to_comp_array(const char *text, int decon_allowed);
+const char *text_to_comp_struct(const char *text, int decon_allowed);
+const char *skipcomp(const char *text);           // past a compound attribute text
+comp_attr make_comp_attr();
+comp_attr make_full_comp_attr();
+comp_attr dup_decon_comp_attr(comp_attr ca);
+void decompose_comp_attr(comp_attr ca);
+void lt_decompose_comp_attr(comp_attr ca);
+comp_attr find_attr(attr_list list);
+int compare_comp_attr(comp_attr a, comp_attr b);
+comp_attr find_attr_in_list(attr_list list, comp_attr ca);
+pre_rule *look_for_attr(comp_attr ca, pre_rule *pre_list);
+comp_attr find_type_in_attr(int index, attr_list list);
+std::string print_comp_attr(comp_attr ca);
+std::string print_attr_list(attr_list list);
+
+// ------------------------------------------------------------- bridge.cpp
+// The editor's door to the engine: loaded kinds, commands, keys, v_line.
+
+struct vfile_row {
+    const char *cmdletts;             // the kind's short name
+    int filebits;                     // the kind and every kind built on it
+    editop uninstaller;
+    editop initializer;
+    char putvlett;                    // front-end letter of the kind's file
+};
+
+extern int installed;                 // bit k: row k+1 loaded
+extern const vfile_row vfile_table[NVFILES];
+extern std::string genrafilename[NGENRANAMES];
+extern int synstat, userstat;         // 2: the file defined ROOT
+extern char response[RESPONSESIZE];
+extern char semexpr[SEMEXPRSIZE];
+extern LINE *savelnptr, *savedisln;
+extern v_text error_function[NERRFUNCS];
+extern int morph_passes[NMORPHTREES][NMORPHPASSES];
+
+void v_line(int n, int object, std::string_view text);
+[[gnu::format(printf, 2, 3)]] void v_linef(int n, const char *fmt, ...);
+[[gnu::format(printf, 2, 0)]] void v_vlinef(int n, const char *fmt, va_list ap);
+void uninstall(int bits);
+void uninstall_n(int row);
+void initialize();
+void init_genrafilename();
+void putgenrafile(const char *name, char letter);
+const char *bits_to_text(int bits);
+int text_to_bits(const char *text);
+void save_cursor(int corefile);
+void restore_cursor(int corefile);
+void getresponse();
+
 void generate(); void resumelx(); void vcompare(); void vcompsingle();
 void vnewcompare(); void venummorph(); void vglobpre(); void vmakepre();
 void disp_sent(); void vreadattr(); void vreadsyn(); void vreadmorph(); void vreadlex();
@@ -11,4 +319,27 @@ void vreadmerror(); void vreadsem(); void vreadtag(); void vreadtrans();
 void rm_vfiles(); void lextrans(); void addlex(); void setmorphpasses(); void vdisplay();
 void vfreq(); void vroot(); void rnset(); void rnprint(); void testinput();
 void verrorinput(); void vstoretree(); void vrestoretree(); void vtalk();
-void seterrorscores(); void perrorscore(); void initgenra();
+void seterrorscores(); void initgenra();
+
+// ------------------------------------------------------------ pending.cpp
+// Data and operations of the engine's later files, empty until built.
+
+extern int MState;                    // 1 while a lexical transformation is evaluated
+extern comp_attr variable_table[NVARIABLES];
+extern pre_rule *preselect_list;
+
+int read_syntax(const char *filename); void dump_syntax(); void print_cf(); void print_transf();
+void new_readmorph(const char *filename); void new_readtables(const char *filename);
+void clear_mrules(); void init_mrules(); void clear_tables(); void print_tables();
+void print_mrules();
+void read_terminals(const char *filename); void clear_terminals();
+void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
+void vary_frequency(const char *text); int match_single_attr(const char *record);
+void read_sem_trans(const char *filename); void analyse_sem_expr(const char *text);
+void readlextrans(const char *filename); void purge_lt_rules(); void initialize_lt_rules();
+void inittrans(int n); void exectrans();
+void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
+void sentence_to_core(int n, int corefile); void make_choice(int i);
+void add_built_in(); void print_preselect_list();
+void store(int kind, int destination); void restorenode(const char *filename); void talk(int n);
+int there_has_been_no_generation();

@@ -1,41 +1,55 @@
 // Operations of this subsystem not built yet: each does nothing for now.
 #include "engine/engine.h"
 
-void generate() {}
-void resumelx() {}
-void vcompare() {}
-void vcompsingle() {}
-void vnewcompare() {}
-void venummorph() {}
-void vglobpre() {}
-void vmakepre() {}
-void disp_sent() {}
-void vreadattr() {}
-void vreadsyn() {}
-void vreadmorph() {}
-void vreadlex() {}
-void vreadtables() {}
-void vreadterm() {}
-void vreaduser() {}
-void vreadipa() {}
-void vreadmerror() {}
-void vreadsem() {}
-void vreadtag() {}
-void vreadtrans() {}
-void rm_vfiles() {}
-void lextrans() {}
-void addlex() {}
-void setmorphpasses() {}
-void vdisplay() {}
-void vfreq() {}
-void vroot() {}
-void rnset() {}
-void rnprint() {}
-void testinput() {}
-void verrorinput() {}
-void vstoretree() {}
-void vrestoretree() {}
-void vtalk() {}
-void seterrorscores() {}
-void perrorscore() {}
-void initgenra() {}
+int MState;
+comp_attr variable_table[NVARIABLES];
+pre_rule *preselect_list;
+
+int read_syntax(const char *) { return 0; }
+void dump_syntax() {}
+void print_cf() {}
+void print_transf() {}
+void new_readmorph(const char *) {}
+void new_readtables(const char *) {}
+void clear_mrules() {}
+void init_mrules() {}
+void clear_tables() {}
+void print_tables() {}
+void print_mrules() {}
+void read_terminals(const char *) {}
+void clear_terminals() {}
+void initdict() {}
+void readdict(const char *) {}
+void clearlexicon() {}
+void printlex() {}
+void vary_frequency(const char *) {}
+int match_single_attr(const char *) { return 0; }
+void read_sem_trans(const char *) {}
+void analyse_sem_expr(const char *) {}
+void readlextrans(const char *) {}
+void purge_lt_rules() {}
+void initialize_lt_rules() {}
+void inittrans(int) {}
+void exectrans() {}
+void clear_GP() {}
+void global_preselect() {}
+void interpret() {}
+int gen_comp() { return 0; }
+void sentence_to_core(int, int) {}
+void add_built_in() {}
+void print_preselect_list() {}
+void store(int, int) {}
+void restorenode(const char *) {}
+void talk(int) {}
+int there_has_been_no_generation() { return 1; }
+
+// An open choice is drawn when it is first needed: values from 1, never 0.
+void make_choice(int i)
+{
+    if (i < 0 || i >= NDELAY || delayed[i].fixed)
+        return;
+    int cls = delayed[i].class_;
+    int n = cls > 0 && cls < total_types ? attr_table[cls].entries : 0;
+    delayed[i].fixed = 1;
+    delayed[i].choice = 1 + getrandom(n - 1);
+}

@@ -1,0 +1,571 @@
+// The editor's door to the engine: the loaded kinds of description file and
+// their dependencies, the operations behind the engine's commands and keys,
+// and v_line, through which the engine writes lines into corefiles.
+#include <algorithm>
+#include <exception>
+#include <cstring>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+#include "engine/engine.h"
+#include "commands/commands.h"
+#include "screen/screen.h"
+
+int installed;
+
+constexpr vfile_row vfile_table[NVFILES] = {
+    //          cmdletts  filebits uninstaller         initializer          putvlett
+    /*  0 */ {"dummy", 0x0,    noop,               noop,                ' '},
+    /*  1 */ {"AT",    0x1141, clearattributes,    clearattributes,     'a'},
+    /*  2 */ {"US",    0x2,    dump_syntax,        dump_syntax,         'u'},
+    /*  3 */ {"SY",    0x6,    dump_syntax,        dump_syntax,         's'},
+    /*  4 */ {"MO",    0x8,    clear_mrules,       init_mrules,         'm'},
+    /*  5 */ {"TB",    0x10,   clear_tables,       noop,                'T'},
+    /*  6 */ {"TM",    0x160,  clear_terminals,    clear_terminals,     't'},
+    /*  7 */ {"LE",    0x1040, clearlexicon,       noop,                'L'},
+    /*  8 */ {"IP",    0x80,   clear_phon_tables,  clear_phon_tables,   'p'},
+    /*  9 */ {"MR",    0x100,  clear_mrdata,       clear_mrdata,        'e'},
+    /* 10 */ {"TG",    0x200,  clear_tag_tables,   clear_tag_tables,    'g'},
+    /* 11 */ {"SM",    0x400,  noop,               noop,                '@'},
+    /* 12 */ {"LX",    0x800,  purge_lt_rules,     initialize_lt_rules, 'x'},
+    /* 13 */ {"GP",    0x1000, clear_GP,           clear_GP,            '@'},
+    /* 14 */ {"ALL",   0x1fff, noop,               noop,                ' '},
+};
+
+inline constexpr int ATBIT = 0x1, USBIT = 0x2, SYBIT = 0x4, MOBIT = 0x8, TBBIT = 0x10,
+                     TMBIT = 0x20, LEBIT = 0x40, IPBIT = 0x80, MRBIT = 0x100, TGBIT = 0x200,
+                     SMBIT = 0x400, LXBIT = 0x800, GPBIT = 0x1000;
+
+// Each kind's bit is its row's, and unloading a kind takes at least itself.
+static consteval bool kindsound()
+{
+    for (int row = 1; row <= 13; row++)
+        if (!(vfile_table[row].filebits & (1 << (row - 1))))
+            return false;
+    return vfile_table[14].filebits == (1 << 13) - 1;
+}
+static_assert(kindsound());
+
+std::string genrafilename[NGENRANAMES];
+int synstat, userstat;
+char response[RESPONSESIZE];
+char semexpr[SEMEXPRSIZE];
+LINE *savelnptr, *savedisln;
+v_text error_function[NERRFUNCS];
+int morph_passes[NMORPHTREES][NMORPHPASSES];
+
+// Procedure texts replaced while the input stream may still be reading them.
+static std::vector<v_text> retired;
+
+static void fail(const char *message)
+{
+    diserr(message);
+    del = 2;
+}
+
+// Runs an engine operation so that nothing thrown reaches the editor: when
+// memory runs out the operation stops with an error line and fails.
+template <typename F>
+static void safely(F &&op)
+{
+    try {
+        op();
+    } catch (const std::exception &) {
+        v_err("out of memory", "", "");
+        del = 2;
+    }
+}
+
+// ------------------------------------------------------------ output lines
+
+void v_line(int n, int object, std::string_view text)
+{
+    if (n < 0 || n >= NCORE || core[n].header == nullptr)
+        return;
+    auto len = static_cast<int64_t>(text.size());
+    if (avail + len > hiaddr)
+        garbage();
+    if (avail + len > TEXTSIZE || reserve == nullptr) {
+        full = true;
+        return;
+    }
+    int keep = corenum;
+    corenum = n;
+    COREFILE &f = core[n];
+    f.lnptr = f.header->up;
+    std::memcpy(textbase + avail, text.data(), static_cast<size_t>(len));
+    allocln(len == 0 && object == 0 ? 5 : object, static_cast<int>(len));
+    linkphys();
+    f.curline = f.lncount;
+    if (distance(f.disln, f.lnptr) + windowtop > windowend)
+        f.disln = f.lnptr;
+    f.curcol = 1;
+    corenum = keep;
+    if (n == keep)
+        redisplay = 1;
+}
+
+void v_vlinef(int n, const char *fmt, va_list ap)
+{
+    char line[ENGLINESIZE];
+    int k = std::vsnprintf(line, sizeof line, fmt, ap);
+    if (k < 0)
+        k = 0;
+    v_line(n, 0, std::string_view(line, std::min<size_t>(static_cast<size_t>(k), sizeof line - 1)));
+}
+
+void v_linef(int n, const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    v_vlinef(n, fmt, ap);
+    va_end(ap);
+}
+
+// ---------------------------------------------------------- loaded kinds
+
+void putgenrafile(const char *name, char letter)
+{
+    char msg[GWMSGSIZE];
+    std::snprintf(msg, sizeof msg, "$mV%c%s", letter, name);
+    gwtransmit(msg);
+    int i = letter - 64;
+    if (i >= 0 && i < NGENRANAMES)
+        genrafilename[i] = name;
+}
+
+void init_genrafilename()
+{
+    for (std::string &name : genrafilename)
+        std::string().swap(name);
+}
+
+const char *bits_to_text(int bits)
+{
+    static char bit_text[BITTEXTSIZE];
+    if (bits == 0)
+        return "none";
+    int n = 0;
+    for (int k = 0; k < 13; k++) {
+        if (!(bits & (1 << k)))
+            continue;
+        const char *name = vfile_table[k + 1].cmdletts;
+        int len = static_cast<int>(std::strlen(name));
+        if (n > 0 && n + 2 < BITTEXTSIZE) {
+            bit_text[n++] = ',';
+            bit_text[n++] = ' ';
+        }
+        if (n + len >= BITTEXTSIZE)
+            break;
+        std::memcpy(bit_text + n, name, static_cast<size_t>(len));
+        n += len;
+    }
+    bit_text[n] = 0;
+    return bit_text;
+}
+
+int text_to_bits(const char *text)
+{
+    int result = 0;
+    const char *p = text;
+    while (*p) {
+        char name[8];
+        int n = 0;
+        bool longer = false;
+        for (; *p && *p != ','; p++) {
+            char c = *p;
+            if (c == ' ')
+                continue;
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
+            else if (c < 'A' || c > 'Z') {
+                fail("improper character in parameter");
+                return 0;
+            }
+            if (n < static_cast<int>(sizeof name) - 1)
+                name[n++] = c;
+            else
+                longer = true;
+        }
+        name[n] = 0;
+        int row = 1;
+        while (row < NVFILES && (longer || std::strcmp(name, vfile_table[row].cmdletts) != 0))
+            row++;
+        if (row < NVFILES)
+            result |= vfile_table[row].filebits;
+        else
+            v_linef(7, "%s not a file kind", name);
+        if (*p == ',')
+            p++;
+    }
+    return result;
+}
+
+void uninstall(int bits)
+{
+    int effective = installed & bits;
+    for (int k = 0, e = effective; e != 0; k++, e >>= 1)
+        if (e & 1) {
+            vfile_table[k + 1].uninstaller();
+            putgenrafile("", vfile_table[k + 1].putvlett);
+        }
+    installed &= ~effective;
+    v_linef(7, "uninstalled: %s", bits_to_text(effective));
+}
+
+void uninstall_n(int row)
+{
+    if (row > 0 && row < NVFILES)
+        uninstall(vfile_table[row].filebits);
+}
+
+void initialize()
+{
+    for (int row = 1; row <= 13; row++)
+        vfile_table[row].initializer();
+}
+
+// The engine at start-up: nothing loaded, every name empty, seeded from the clock.
+void initgenra()
+{
+    closeall();
+    file_operation = "";
+    file_position[0] = 0;
+    v_stat = 0;
+    installed = 0;
+    synstat = userstat = 0;
+    response[0] = 0;
+    semexpr[0] = 0;
+    savelnptr = savedisln = nullptr;
+    for (v_text &f : error_function)
+        f.reset();
+    retired.clear();
+    for (auto &row : morph_passes)
+        std::fill(std::begin(row), std::end(row), 0);
+    for (int t = 0; t < NMORPHTREES - 1; t++) {
+        morph_passes[t][1] = 5;
+        morph_passes[t][2] = 6;
+    }
+    morph_passes[NMORPHTREES - 1][1] = 22;
+    morph_passes[NMORPHTREES - 1][2] = 23;
+    initscores();
+    purge_comp_attr(&comp_attr_register);
+    delayptr = lt_delayptr = 0;
+    attr_index = 0;
+    reseed(0);
+    initialize();
+    add_built_in();
+    init_genrafilename();
+}
+
+// ------------------------------------------------------------ file loading
+
+static void load(int row, void (*reader)(const char *), char letter, int bit)
+{
+    safely([&] {
+        uninstall_n(row);
+        reader(curfile);
+        putgenrafile(curfile, letter);
+    });
+    installed |= bit;
+}
+
+void vreadattr() { load(1, readattr, 'a', ATBIT); }
+void vreadmorph() { load(4, new_readmorph, 'm', MOBIT); }
+void vreadtables() { load(5, new_readtables, 'T', TBBIT); }
+void vreadterm() { load(6, read_terminals, 't', TMBIT); }
+void vreadipa() { load(8, phon_readtables, 'p', IPBIT); }
+void vreadmerror() { load(9, merror_readtables, 'e', MRBIT); }
+void vreadtag() { load(10, tag_readtables, 'g', TGBIT); }
+void vreadtrans() { load(12, readlextrans, 'x', LXBIT); }
+
+void vreadsyn()
+{
+    safely([] {
+        uninstall_n(3);
+        synstat = read_syntax(curfile);
+        userstat = 0;
+        putgenrafile(curfile, 's');
+    });
+    installed |= SYBIT;
+}
+
+void vreaduser()
+{
+    safely([] {
+        uninstall_n(2);
+        userstat = read_syntax(curfile);
+        putgenrafile(curfile, 'u');
+    });
+    installed |= USBIT;
+}
+
+void vreadsem()
+{
+    safely([] {
+        uninstall_n(11);
+        read_sem_trans(curfile);
+    });
+    installed |= SMBIT;
+}
+
+void vreadlex()
+{
+    if (!(installed & TMBIT)) {
+        fail("Terminals file not present");
+        return;
+    }
+    safely([] {
+        uninstall_n(7);
+        initdict();
+        readdict(curfile);
+        putgenrafile(curfile, 'L');
+    });
+    installed |= LEBIT;
+}
+
+void addlex()
+{
+    if (installed & LEBIT) {
+        safely([] { readdict(curfile); });
+        return;
+    }
+    diserr("Lexicon not present; defaulting to LExicon");
+    vreadlex();
+}
+
+void rm_vfiles()
+{
+    int bits = text_to_bits(picstring);
+    if (bits == 0)
+        return;
+    safely([bits] { uninstall(bits); });
+    if (bits & SYBIT)
+        synstat = 0;
+    if (bits & USBIT)
+        userstat = 0;
+}
+
+// -------------------------------------------------------- other commands
+
+void lextrans() { safely([] { inittrans(param[1]); }); }
+
+void setmorphpasses()
+{
+    int tree = param[1];
+    if (tree < 0 || tree >= NMORPHTREES) {
+        fail("tree number too large");
+        return;
+    }
+    if (param[2] == 0) {
+        fail("first pass cannot be null");
+        return;
+    }
+    for (int i = 1; i <= 4; i++)
+        morph_passes[tree][i] = param[i + 1];
+    if (tree == NMORPHTREES - 1)
+        diserr("phonology passes have been set");
+}
+
+void seterrorscores()
+{
+    vnomatchscore = param[1];
+    vorderscore = param[2];
+    vsynscore = param[3];
+    vmorphscore = param[4];
+    vphonoscore = param[5];
+    vapproxscore = param[6];
+}
+
+static void showtrees(int kind, int destination)
+{
+    if (there_has_been_no_generation())
+        fail("No generated sentence");
+    else
+        store(kind, destination);
+}
+
+static void display_choice()
+{
+    switch (param[1]) {
+    case 0: diserr(bits_to_text(installed)); break;
+    case 1: showtrees(2, 0); break;
+    case 2: showtrees(1, 1); break;
+    case 3: print_cf(); break;
+    case 4: print_transf(); break;
+    case 5: print_tables(); break;
+    case 6: print_mrules(); break;
+    case 7: printlex(); break;
+    case 8: print_preselect_list(); break;
+    default: break;
+    }
+}
+
+void vdisplay() { safely(display_choice); }
+
+void vfreq()
+{
+    if (installed & LEBIT)
+        safely([] { vary_frequency(picstring); });
+    else
+        fail("Lexicon not present");
+}
+
+void vroot() { safely([] { err_set_rootset(picstring); }); }
+void rnset() { reseed(param[1]); }
+void rnprint() { printseed(param[1] >= 1 && param[1] <= 18 ? param[1] : 7); }
+void vstoretree() { safely([] { store(param[1], param[2]); }); }
+void vrestoretree() { safely([] { restorenode(picstring); }); }
+void vtalk() { safely([] { talk(param[1]); }); }
+
+// True while the input stream or a loop still points into the text.
+static bool inuse(const char *text)
+{
+    std::less<const char *> before;
+    const char *end = text + std::strlen(text);
+    auto within = [&](const char *p) { return p != nullptr && !before(p, text) && !before(end, p); };
+    for (int i = 1; i <= fnptr && i <= NSTRINGS; i++)
+        if (within(fnstack[i]))
+            return true;
+    for (int i = 0; i < loopptr && i < NLOOPS; i++)
+        if (within(loopstack[i]))
+            return true;
+    return false;
+}
+
+static void sweep()
+{
+    std::erase_if(retired, [](const v_text &t) { return !inuse(t.get()); });
+}
+
+void verrorinput()
+{
+    int n = param[1];
+    if (n < 0 || n >= NERRFUNCS) {
+        fail("Integer too high");
+        return;
+    }
+    safely([n] {
+        sweep();
+        if (error_function[n] && inuse(error_function[n].get()))
+            retired.push_back(std::move(error_function[n]));
+        error_function[n] = v_strdup(v_error);
+    });
+}
+
+// ------------------------------------------------------------- responses
+
+void save_cursor(int corefile)
+{
+    if (corefile < 0 || corefile >= NCORE)
+        return;
+    savelnptr = core[corefile].lnptr;
+    savedisln = core[corefile].disln;
+}
+
+void restore_cursor(int corefile)
+{
+    if (corefile < 0 || corefile >= NCORE || savelnptr == nullptr)
+        return;
+    core[corefile].lnptr = savelnptr;
+    core[corefile].disln = savedisln;
+}
+
+void getresponse()
+{
+    const COREFILE &f = curcore();
+    int n = 0;
+    char last = ' ';                  // leading blanks are dropped
+    const LINE *line = f.lnptr;
+    int col = f.curcol < 1 ? 1 : f.curcol;
+    while (line != f.header && n < RESPONSESIZE - 1) {
+        int len = line->object == 2 || line->object == 5 ? 0 : line->length;
+        char c;
+        if (col > len) {
+            c = ' ';
+            line = line->down;
+            col = 1;
+        } else {
+            c = static_cast<char>(textbase[line->index + col - 1]);
+            col++;
+        }
+        if (c == ' ' && last == ' ')
+            continue;
+        response[n++] = c;
+        last = c;
+    }
+    if (n > 0 && response[n - 1] == ' ')
+        n--;
+    response[n] = 0;
+}
+
+// ------------------------------------------------------------ edit keys
+
+void generate()
+{
+    if (!(installed & LEBIT))
+        diserr("There is no lexicon");
+    else if (synstat == 0 && userstat == 0)
+        diserr("There is no ROOT rule");
+    else {
+        safely(interpret);
+        redisplay = 1;
+    }
+}
+
+void vcompsingle()
+{
+    int n = gnum();
+    getresponse();
+    safely([n] { err_analysis_single(response, n); });
+}
+
+void vcompare()
+{
+    getresponse();
+    int n = 0;
+    safely([&n] { n = gen_comp(); });
+    if (n < 0 || n >= NERRFUNCS || !error_function[n])
+        return;
+    sweep();
+    pushfn(error_function[n].get());
+}
+
+void vnewcompare()
+{
+    getresponse();
+    safely([] { err_analysis(response); });
+}
+
+void vglobpre()
+{
+    safely([] {
+        uninstall_n(13);
+        global_preselect();
+    });
+    installed |= GPBIT;
+}
+
+void resumelx() { safely(exectrans); }
+void venummorph() { safely(generate_enumerations); }
+
+void disp_sent()
+{
+    int n = gnum();
+    if (n < 21)
+        sentence_to_core(n, corenum);
+    else
+        diserr("Integer too high");
+}
+
+void vmakepre()
+{
+    const LINE *line = curcore().lnptr;
+    int n = 0;
+    if (line != curcore().header && line->object != 2 && line->object != 5) {
+        n = std::min(line->length, SEMEXPRSIZE - 1);
+        std::memcpy(semexpr, textbase + line->index, static_cast<size_t>(n));
+    }
+    semexpr[n] = 0;
+    safely([] { analyse_sem_expr(semexpr); });
+}

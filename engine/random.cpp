@@ -1,0 +1,53 @@
+// The engine's random generator, a multiplicative congruential one with the
+// multiplier 5 to the 5th, and its error line.
+#include <cmath>
+#include <cstring>
+#include <sys/time.h>
+#include "engine/engine.h"
+
+uint64_t seed = 1;                    // only the low 32 bits are drawn from
+
+int getrandom(int n)
+{
+    if (n <= 0)
+        return -1;
+    seed = (seed * 3125u) & 0xffffffffu;
+    int r = static_cast<int>(std::floor(n * (static_cast<double>(seed) / 4294967296.0)));
+    if (r >= n)
+        r = n - 1;
+    return r;
+}
+
+void reseed(long n)
+{
+    if (n == 0) {
+        timeval tv{};
+        gettimeofday(&tv, nullptr);
+        seed = static_cast<uint64_t>(tv.tv_usec);
+    } else {
+        seed = static_cast<uint64_t>(static_cast<int64_t>(n));
+    }
+    seed |= 1;
+    v_linef(7, "Setting random seed: %lu", static_cast<unsigned long>(seed));
+}
+
+void printseed(int corefile)
+{
+    v_linef(corefile, "Current random seed: %lu", static_cast<unsigned long>(seed));
+}
+
+void v_err(const char *a, const char *b, const char *c)
+{
+    v_linef(7, "ERROR %s %s %s %s %s", file_operation ? file_operation : "", file_position,
+            a ? a : "", b ? b : "", c ? c : "");
+}
+
+v_text v_strdup(const char *text)
+{
+    if (text == nullptr)
+        return nullptr;
+    size_t n = std::strlen(text);
+    v_text copy(new char[n + 1]);
+    std::memcpy(copy.get(), text, n + 1);
+    return copy;
+}

@@ -1,0 +1,576 @@
+// The token reader of the engine's description files: bytes become one-byte
+// tokens with one token of look-ahead. Handles comments, quoted text, line
+// ends, included files and text macros, and reports into corefile 7.
+#include <array>
+#include <cstdarg>
+#include <cstring>
+#include <exception>
+#include "engine/engine.h"
+#include "commands/commands.h"
+
+const tokenelement tokentable[NTOKENWORDS] = {
+    /*  0 */ {"INHERIT", 5},
+    /*  1 */ {"inherit", 5},
+    /*  2 */ {"CHOOSE", 6},
+    /*  3 */ {"choose", 6},
+    /*  4 */ {"SELECT", 16},
+    /*  5 */ {"select", 16},
+    /*  6 */ {"RULE", 7},
+    /*  7 */ {"rule", 7},
+    /*  8 */ {"TRANSFORMATION", 8},
+    /*  9 */ {"transformation", 8},
+    /* 10 */ {"%INCLUDE", 1},
+    /* 11 */ {"%include", 1},
+    /* 12 */ {"%", 37},
+    /* 13 */ {"PRIORITY", 9},
+    /* 14 */ {"priority", 9},
+    /* 15 */ {"_and_", 9},
+    /* 16 */ {"_makes_", 11},
+    /* 17 */ {"_ilt_", 12},
+    /* 18 */ {"_lsp_", 9},
+    /* 19 */ {"_rhs_", 11},
+    /* 20 */ {"_pre_", 14},
+    /* 21 */ {"_in_", 14},
+    /* 22 */ {"_is_", 17},
+    /* 23 */ {"%define", 18},
+    /* 24 */ {"", static_cast<char>(255)},
+};
+
+char identbuf[IDENTSIZE];
+int iptr;
+queuetype tokenq;
+int istate;
+int ccount;
+int lfret;
+fileinf filestack[NFILESTACK];
+int fsptr = -1;
+std::unique_ptr<macrodef> macrodict;
+int macroptr;
+char namebuf[MACRONAMESIZE];
+char defbuf[MACRODEFSIZE];
+const char *file_operation = "";
+char file_position[FILEPOSSIZE];
+int v_stat;
+
+inline constexpr int EOFCH = -1;      // end of the current file
+inline constexpr int NOCHAR = -2;     // nothing held back
+
+// A macro text being expanded; `after` is the character that ended the
+// macro's name, read again when the text is used up. Reading it behind the
+// text keeps "%NAME)" in order, and keeping the entry open while it is read
+// makes a macro that calls itself at its end stop at the depth limit.
+struct expansion {
+    const char *pos;
+    int after;
+};
+static expansion macrostack[MACRODEPTH + 1];  // entries 1..macroptr
+static int pushback = NOCHAR;         // a character of the file read too far
+
+// Identifier characters: letters, digits, underscore, the accented Latin-1
+// letters, byte 4, and '%'.
+static constexpr std::array<bool, 256> identtable = [] {
+    std::array<bool, 256> t{};
+    for (int c = 'A'; c <= 'Z'; c++)
+        t[c] = t[c + 32] = true;
+    for (int c = '0'; c <= '9'; c++)
+        t[c] = true;
+    t['_'] = t[4] = t['%'] = true;
+    for (int c : {192, 194, 199, 200, 201, 202, 206, 212, 217, 219, 224, 226, 231, 232, 233,
+                  234, 238, 244, 249, 251})
+        t[c] = true;
+    return t;
+}();
+
+bool identchar(int c) { return c >= 0 && identtable[c & 0xff]; }
+
+void setposition(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    std::vsnprintf(file_position, sizeof file_position, fmt, ap);
+    va_end(ap);
+}
+
+// ------------------------------------------------------------ characters
+
+static int getone()
+{
+    while (macroptr > 0) {
+        expansion &e = macrostack[macroptr];
+        if (*e.pos)
+            return static_cast<unsigned char>(*e.pos++);
+        if (e.after != NOCHAR) {      // stays open while that character is read, so
+            int after = e.after;      // that a call ending the text counts as nested
+            e.after = NOCHAR;
+            return after;
+        }
+        macroptr--;
+    }
+    if (pushback != NOCHAR) {
+        int c = pushback;
+        pushback = NOCHAR;
+        return c;
+    }
+    if (fsptr < 0)
+        return EOFCH;
+    int c = getc_unlocked(filestack[fsptr].fptr);
+    return c == EOF || c == 255 ? EOFCH : c;
+}
+
+static void countline()
+{
+    if (fsptr >= 0)
+        filestack[fsptr].f_line++;
+}
+
+// ----------------------------------------------------------------- queue
+
+static void qreset() { tokenq.head = tokenq.tail = tokenq.length = 0; }
+
+static void enqueue(int t)
+{
+    if (tokenq.length >= TOKQSIZE)
+        return;
+    tokenq.queue[tokenq.tail] = static_cast<char>(t);
+    tokenq.tail = (tokenq.tail + 1) % TOKQSIZE;
+    tokenq.length++;
+}
+
+static void clearident()
+{
+    iptr = 0;
+    identbuf[0] = 0;
+}
+
+// ---------------------------------------------------------------- macros
+
+const macrodef *macrosearch(const char *name)
+{
+    for (const macrodef *m = macrodict.get(); m != nullptr; m = m->another.get())
+        if (m->name == name)
+            return m;
+    return nullptr;
+}
+
+// Unlinked one by one, so that a long list never recurses in its destructors.
+void macrofree()
+{
+    while (macrodict)
+        macrodict = std::move(macrodict->another);
+    macroptr = 0;
+}
+
+// "%define": the name, then the rest of the line is the body.
+static void define()
+{
+    int c = getone();
+    while (c == ' ' || c == '\t')
+        c = getone();
+    int n = 0;
+    while (identchar(c)) {
+        if (n < MACRONAMESIZE - 1)
+            namebuf[n++] = static_cast<char>(c);
+        c = getone();
+    }
+    namebuf[n] = 0;
+    int len = 0;
+    if (c != '\n' && c != EOFCH) {    // the character ending the name is dropped
+        c = getone();
+        while (c == ' ' || c == '\t')
+            c = getone();
+        while (c != '\n' && c != EOFCH) {
+            if (c != '\r' && len < MACRODEFSIZE - 1)
+                defbuf[len++] = static_cast<char>(c);
+            c = getone();
+        }
+    }
+    defbuf[len] = 0;
+    if (c == '\n')
+        countline();
+    else
+        pushback = EOFCH;             // the file's end is handled by the reader
+    if (n == 0)
+        return;
+    auto m = std::make_unique<macrodef>();
+    m->name = namebuf;
+    m->def = defbuf;
+    m->another = std::move(macrodict);
+    macrodict = std::move(m);
+}
+
+// ------------------------------------------------------------------ files
+
+static void report(const char *name, int lines)
+{
+    v_linef(7, "Finished reading %s from file '%s' [%d lines.]", file_operation, name, lines);
+}
+
+void closefile()
+{
+    if (fsptr < 0)
+        return;
+    fileinf &f = filestack[fsptr];
+    report(f.f_name.c_str(), f.f_line - 1);
+    if (f.fptr != nullptr)
+        std::fclose(f.fptr);
+    f.fptr = nullptr;
+}
+
+static void endfile()
+{
+    closefile();
+    if (fsptr >= 0)
+        filestack[fsptr--].f_name.clear();
+    pushback = NOCHAR;
+}
+
+void closeall()
+{
+    for (; fsptr >= 0; fsptr--) {
+        if (filestack[fsptr].fptr != nullptr)
+            std::fclose(filestack[fsptr].fptr);
+        filestack[fsptr].fptr = nullptr;
+        filestack[fsptr].f_name.clear();
+    }
+    pushback = NOCHAR;
+    macrofree();
+}
+
+// "%include": the file named between the next two quote marks.
+static void include()
+{
+    int c = getone();
+    while (c != '"' && c != EOFCH) {
+        if (c == '\n')
+            countline();
+        c = getone();
+    }
+    char name[INCNAMESIZE];
+    int n = 0;
+    if (c == '"')
+        for (c = getone(); c != '"' && c != EOFCH; c = getone())
+            if (n < INCNAMESIZE - 1)
+                name[n++] = static_cast<char>(c);
+    name[n] = 0;
+    if (c == EOFCH) {                 // the name never ended: nothing to open
+        pushback = EOFCH;
+        v_err("unable to open file: ", name, "");
+        v_stat = 1;
+        return;
+    }
+    if (fsptr + 1 >= NFILESTACK) {
+        v_err("inclusion depth too great ", name, "");
+        v_stat = 1;
+        return;
+    }
+    std::FILE *f = std::fopen(name, "rb");
+    if (f == nullptr) {
+        v_err("unable to open file: ", name, "");
+        v_stat = 1;
+        return;
+    }
+    fsptr++;
+    filestack[fsptr].fptr = f;
+    filestack[fsptr].f_name = name;
+    filestack[fsptr].f_line = 1;
+}
+
+// ----------------------------------------------------------------- tokens
+
+int str2tok()
+{
+    for (int i = 0; i < NTOKENWORDS - 1; i++)
+        if (std::strcmp(tokentable[i].tokenword, identbuf) == 0)
+            return static_cast<unsigned char>(tokentable[i].token);
+    return 0;
+}
+
+// Ends the identifier that character c delimited. True when c was held back
+// behind a macro's text, so that the macro stands where its name stood.
+static bool finishident(int c)
+{
+    if (iptr == 0)
+        return false;
+    identbuf[iptr] = 0;
+    int code = str2tok();
+    if (code == TDEFINE && macroptr == 0) {
+        clearident();
+        define();
+        return false;
+    }
+    if (code == TINCLUDE) {
+        clearident();
+        include();
+        return false;
+    }
+    if (code != 0) {
+        clearident();
+        enqueue(code);
+        return false;
+    }
+    if (identbuf[0] == '%') {
+        if (const macrodef *m = macrosearch(identbuf + 1)) {
+            clearident();
+            if (macroptr >= MACRODEPTH)
+                return false;
+            macrostack[++macroptr] = {m->def.c_str(), c};
+            return true;
+        }
+    }
+    enqueue(TIDENT);                  // the text stays until the token is consumed
+    return false;
+}
+
+static const char *charname(int c)
+{
+    static char one[2];
+    switch (c) {
+    case '\t': return "tab";
+    case '\n': return "new line";
+    case '\r': return "CR";
+    case EOFCH: return "EOF";
+    default:
+        one[0] = static_cast<char>(c);
+        one[1] = 0;
+        return one;
+    }
+}
+
+void warn(int c, int state)
+{
+    static const char *const states[] = {"outside quotes/comments", "within quotes",
+                                         "within comments"};
+    v_linef(7, "%s warning: %s %s", file_operation, charname(c),
+            states[state >= 0 && state <= 2 ? state : 0]);
+}
+
+static void plain(int c)
+{
+    switch (c) {
+    case EOFCH:
+        if (!finishident(c))
+            endfile();
+        return;
+    case ' ':
+    case '\t':
+    case '\r':
+        finishident(c);
+        return;
+    case '\n':
+        if (finishident(c))
+            return;
+        countline();
+        if (lfret)
+            enqueue(TLINEEND);
+        return;
+    case '"':
+        if (finishident(c))
+            return;
+        enqueue(TQUOTE);
+        istate = 1;
+        ccount = 0;
+        return;
+    case '{':
+        if (finishident(c))
+            return;
+        istate = 2;
+        ccount = 0;
+        return;
+    case '}':
+        if (finishident(c))
+            return;
+        warn(c, 0);
+        enqueue(c);
+        return;
+    default:
+        break;
+    }
+    if (identchar(c)) {
+        if (iptr < IDENTSIZE - 1) {
+            identbuf[iptr++] = static_cast<char>(c);
+            identbuf[iptr] = 0;
+        } else {
+            v_err("identifier truncated: ", identbuf, "");
+        }
+        return;
+    }
+    if (finishident(c))
+        return;
+    enqueue(c);
+}
+
+static void quoted(int c)
+{
+    switch (c) {
+    case '"':
+        istate = 0;
+        if (ccount > 80)
+            v_err("warning: very long quoted string", "", "");
+        enqueue(TQUOTE);
+        return;
+    case '\n':
+        ccount++;
+        countline();
+        if (lfret) {
+            warn(c, 1);
+            enqueue(TLINEEND);
+            istate = 0;
+        }
+        return;
+    case '\t':
+    case '\r':
+        ccount++;
+        warn(c, 1);
+        return;
+    case '{':
+    case '|':
+    case '}':
+        ccount++;
+        warn(c, 1);
+        enqueue(c);
+        return;
+    case EOFCH:
+        warn(c, 1);
+        istate = 0;                   // a quote never runs on into the including file
+        endfile();
+        return;
+    default:
+        ccount++;
+        enqueue(c);
+    }
+}
+
+static void comment(int c)
+{
+    switch (c) {
+    case '}':
+        istate = 0;
+        if (ccount > 300)
+            v_err("warning: very long comment", "", "");
+        return;
+    case '{':
+    case '|':
+        ccount++;
+        warn(c, 2);
+        return;
+    case '\n':
+        ccount++;
+        countline();
+        if (lfret)
+            warn(c, 2);
+        return;
+    case EOFCH:
+        warn(c, 2);
+        istate = 0;                   // nor does a comment
+        endfile();
+        return;
+    default:
+        ccount++;
+    }
+}
+
+static void replenish()
+{
+    qreset();
+    if (fsptr < 0) {
+        macrofree();
+        pushback = NOCHAR;
+        enqueue(TEOF);
+        return;
+    }
+    int c = getone();
+    if (istate == 1)
+        quoted(c);
+    else if (istate == 2)
+        comment(c);
+    else
+        plain(c);
+}
+
+static void fill()
+{
+    while (tokenq.length == 0)
+        replenish();
+}
+
+int v_peep()
+{
+    fill();
+    return static_cast<unsigned char>(tokenq.queue[tokenq.head]);
+}
+
+void v_next()
+{
+    fill();
+    if (static_cast<unsigned char>(tokenq.queue[tokenq.head]) == TIDENT)
+        clearident();
+    tokenq.head = (tokenq.head + 1) % TOKQSIZE;
+    tokenq.length--;
+    fill();
+}
+
+const char *tok2str(int token)
+{
+    static char outbuf[TOKSTRSIZE];
+    switch (token) {
+    case TIDENT:
+        std::snprintf(outbuf, sizeof outbuf, "identifier: %s", identbuf);
+        return outbuf;
+    case TQUOTE:
+        return "quote";
+    case TEOF:
+        return "EOF";
+    case TLINEEND:
+        return "linefeed";
+    default:
+        break;
+    }
+    for (int i = 0; i < NTOKENWORDS - 1; i++)
+        if (static_cast<unsigned char>(tokentable[i].token) == token) {
+            std::snprintf(outbuf, sizeof outbuf, "token: %s", tokentable[i].tokenword);
+            return outbuf;
+        }
+    std::snprintf(outbuf, sizeof outbuf, "char '%c'", token);
+    return outbuf;
+}
+
+bool openfile(const char *name, int lfr)
+{
+    closeall();
+    istate = 0;
+    ccount = 0;
+    clearident();
+    qreset();
+    lfret = lfr;
+    std::FILE *f = std::fopen(name, "rb");
+    if (f == nullptr) {
+        v_err("unable to open file: ", name, "");
+        v_stat = 1;
+        enqueue(TEOF);
+        return false;
+    }
+    fsptr = 0;
+    filestack[0].fptr = f;
+    filestack[0].f_name = name;
+    filestack[0].f_line = 1;
+    fill();
+    return true;
+}
+
+// TSTINPUT: every token of a file as a line of corefile 7.
+void testinput()
+{
+    file_operation = "test input";
+    file_position[0] = 0;
+    try {
+        if (!openfile(curfile, 1))
+            return;
+        for (int t; (t = v_peep()) != TEOF; v_next())
+            v_line(7, 0, tok2str(t));
+        v_line(7, 0, "end of input");
+    } catch (const std::exception &) {  // nothing thrown reaches the editor
+        closeall();
+        v_err("out of memory", "", "");
+        del = 2;
+    }
+}
