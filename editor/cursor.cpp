@@ -143,29 +143,23 @@ void retrn()
     c.curcol = object == 0 || object == 5 ? lmargin : 1;
 }
 
-void up_page()
+// Moves the window by a page up (LINE::up) or down (LINE::down), stopping at
+// the first or last line, with the cursor on the new first window line.
+static void page(LINE *LINE::*step)
 {
     COREFILE &c = curcore();
     LINE *line = c.disln;
-    for (int i = 0; i < depth && line->up != c.header; i++)
-        line = line->up;
+    for (int i = 0; i < depth && line->*step != c.header; i++)
+        line = line->*step;
     c.disln = line;
     c.lnptr = line;
     setflag();
     redisplay = 1;
 }
 
-void downpage()
-{
-    COREFILE &c = curcore();
-    LINE *line = c.disln;
-    for (int i = 0; i < depth && line->down != c.header; i++)
-        line = line->down;
-    c.disln = line;
-    c.lnptr = line;
-    setflag();
-    redisplay = 1;
-}
+void up_page() { page(&LINE::up); }
+
+void downpage() { page(&LINE::down); }
 
 // After every operation: a record cursor stays on the record, the column is
 // at least 1, and on a formula the node under the cursor is found again.

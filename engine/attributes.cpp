@@ -358,7 +358,9 @@ void add_attr_to_list(attr_list *list, comp_attr ca)
     (*at)->attr_count = attr_seg_count(ca);
 }
 
-int attr_list_count(attr_list list)
+// Attribute lists and indirection lists are both singly linked through
+// `next`: one count and one walk to the nth cell serve both.
+template <class L> static int countcells(L list)
 {
     int n = 0;
     for (; list != nullptr; list = list->next)
@@ -366,12 +368,20 @@ int attr_list_count(attr_list list)
     return n;
 }
 
-comp_attr attr_list_element(attr_list list, int n)
+template <class L> static L nthcell(L list, int n)
 {
     for (int i = 1; list != nullptr; list = list->next, i++)
         if (i == n)
-            return list->first;
+            return list;
     return nullptr;
+}
+
+int attr_list_count(attr_list list) { return countcells(list); }
+
+comp_attr attr_list_element(attr_list list, int n)
+{
+    attr_list cell = nthcell(list, n);
+    return cell != nullptr ? cell->first : nullptr;
 }
 
 attr_list duplicate_attr_list(attr_list list)
@@ -455,20 +465,12 @@ void add_to_indir_list(indir_list *list, t_indirection ind)
     *at = new s_indir_list{ind, nullptr};
 }
 
-int indirect_count(indir_list list)
-{
-    int n = 0;
-    for (; list != nullptr; list = list->next)
-        n++;
-    return n;
-}
+int indirect_count(indir_list list) { return countcells(list); }
 
 t_indirection indir_list_element(indir_list list, int n)
 {
-    for (int i = 1; list != nullptr; list = list->next, i++)
-        if (i == n)
-            return list->indir_node;
-    return nullptr;
+    indir_list cell = nthcell(list, n);
+    return cell != nullptr ? cell->indir_node : nullptr;
 }
 
 t_indirection duplicate_indirection_node(t_indirection ind)
