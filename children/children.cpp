@@ -290,13 +290,19 @@ void emit()
     int was = corenum;
     if (param[1] >= 1 && param[1] <= 18)
         corenum = param[1];
+    bool ok;
     if (todriver) {
         pipeguard g;
-        finished(putrange(keloutput));
+        ok = finished(putrange(keloutput));
     } else {
         flushout();
-        putrange(stdout);
-        flushout();
+        ok = putrange(stdout);
+        ok = std::fflush(stdout) == 0 && ok;
+        clearerr(stdout);
     }
     corenum = was;
+    if (!ok) {
+        diserr(" Write Failed ");
+        del = 2;
+    }
 }
