@@ -79,6 +79,8 @@ void shiftline();
 void insline();
 void nuline();
 int distance(const LINE *l1, const LINE *l2);
+void linkschanged();                  // any routine that relinks the current corefile's
+                                      // lines outside this store must call it
 int64_t curptr();
 int64_t endptr();
 bool cadd(unsigned char c);           // false: refused (no room, no record, picture)

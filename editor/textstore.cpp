@@ -58,6 +58,18 @@ static void freerec(LINE *line)
 }
 #endif
 
+// One line whose number is known, per corefile, so that finding the number
+// of a line near it costs the lines between them, not the lines above. Every
+// change of a corefile's up/down links goes through this file, which keeps
+// the hint right or drops it (linkschanged).
+struct linehint {
+    const LINE *line;                 // null: nothing known
+    int number;                       // distance from the header
+};
+static linehint hints[NCORE];
+
+void linkschanged() { hints[corenum].line = nullptr; }
+
 // A record is on the physical chain exactly when it is the last one or
 // something follows it: records off the chain always have a null nextphys.
 static bool onchain(const LINE *line)
@@ -101,6 +113,8 @@ static void freestore()
 void initcore()
 {
     freestore();
+    for (linehint &h : hints)
+        h.line = nullptr;
     std::memset(textbase, FREECH, sizeof textbase);
     avail = 0;
     hiaddr = HIADDR;
@@ -137,6 +151,7 @@ void initfile()
     f.nextstar = 'A';
     f.starcount = 0;
     f.header->up = f.header->down = f.header;
+    linkschanged();
     f.lnptr = f.header;
     f.disln = f.header;               // until the corefile gets a line again
     f.curcol = 1;
@@ -151,6 +166,7 @@ void initfile()
 void removefile()
 {
     COREFILE &f = curcore();
+    linkschanged();
     for (LINE *line = f.header->down; line != f.header;) {
         LINE *next = line->down;
         if (line->object == 2)
@@ -220,6 +236,8 @@ void allocln(int object, int length)
     if (line == nullptr)
         return;
     LINE *after = f.lnptr;
+    if (hints[corenum].line != after)
+        linkschanged();               // a line after the known one moves no number
     line->up = after;
     line->down = after->down;
     after->down->up = line;
@@ -263,6 +281,11 @@ void removeline()
         f.starcount--;
     }
     LINE *above = line->up;
+    linehint &h = hints[corenum];
+    if (h.line == line && above != f.header)
+        h = {above, h.number - 1};
+    else
+        linkschanged();
     line->up->down = line->down;
     line->down->up = line->up;
     if (f.disln == line)
@@ -292,6 +315,8 @@ static bool moveline()
     if (avail + old->length > TEXTSIZE || reserve == nullptr)
         return false;
     LINE *line = allochdr();
+    if (hints[corenum].line == old)
+        hints[corenum].line = line;   // same place, new record
     line->up = old->up;
     line->down = old->down;
     old->up->down = line;
@@ -348,10 +373,50 @@ void nuline()
     f.curflag = 1;
 }
 
+// From a corefile's header, starts at the line whose number is known and
+// looks both ways; found, the line becomes the known one.
+static bool hinted(const LINE *header, const LINE *target, int &n)
+{
+    int i = 0;
+    while (i < NCORE && core[i].header != header)
+        i++;
+    if (i == NCORE)
+        return false;
+    linehint &h = hints[i];
+    if (h.line != nullptr) {
+        const LINE *down = h.line, *up = h.line;
+        for (int k = 0; down != nullptr || up != nullptr; k++) {
+            if (down == target) {
+                n = h.number + k;
+                h = {target, n};
+                return true;
+            }
+            if (up == target) {
+                n = h.number - k;
+                h = {target, n};
+                return true;
+            }
+            down = down != nullptr && down->down != header ? down->down : nullptr;
+            up = up != nullptr && up->up != header ? up->up : nullptr;
+        }
+    }
+    n = 0;
+    for (const LINE *line = header; line != target; line = line->down) {
+        n++;
+        if (line->down == header)
+            return true;              // not in the list: the full round
+    }
+    if (target != header)
+        h = {target, n};
+    return true;
+}
+
 // Steps down the circular list; a line not in it gives the full round.
 int distance(const LINE *l1, const LINE *l2)
 {
     int n = 0;
+    if (hinted(l1, l2, n))
+        return n;
     for (const LINE *line = l1; line != l2; line = line->down) {
         n++;
         if (line->down == l1)

@@ -425,3 +425,60 @@ TEST_F(TextStore, NewLinesAndNames)
 }
 
 } // namespace
+
+namespace {
+
+// Line numbers counted the slow way, for checking distance's shortcut.
+int counted(const LINE *target)
+{
+    int n = 0;
+    for (const LINE *l = curcore().header; l != target; l = l->down)
+        n++;
+    return n;
+}
+
+} // namespace
+
+TEST_F(TextStore, LineNumbersStayRightThroughEveryKindOfEdit)
+{
+    fill({"a", "b", "c", "d", "e", "f", "g", "h"});
+    unsigned seed = 7;
+    auto next = [&seed](int m) {
+        seed = seed * 1103515245 + 12345;
+        return static_cast<int>((seed >> 16) % static_cast<unsigned>(m));
+    };
+    for (int step = 0; step < 3000; step++) {
+        COREFILE &f = cf();
+        switch (next(6)) {
+        case 0:                       // a new line after the current one
+            addline("x");
+            break;
+        case 1:                       // a line removed, the one above current
+            if (f.lncount > 2 && f.lnptr != f.header)
+                removeline();
+            break;
+        case 2:                       // the current line moved to the arena's end
+            if (f.lnptr != f.header && f.lnptr->object != 5)
+                shiftline();
+            break;
+        case 3:
+        case 4: {                     // jump somewhere, near or far
+            LINE *l = nth(1 + next(f.lncount));
+            f.lnptr = l;
+            break;
+        }
+        default:                      // another corefile's changes leave this one alone
+            corenum = 2;
+            addline("y");
+            corenum = 1;
+            break;
+        }
+        if (f.lnptr == f.header)
+            f.lnptr = f.header->down;
+        if (next(3) == 0) {           // several edits between two countings
+            ASSERT_EQ(distance(f.header, f.lnptr), counted(f.lnptr)) << "step " << step;
+        }
+    }
+    LINE *stranger = core[2].header->down;   // not in this corefile: the full round
+    EXPECT_EQ(distance(cf().header, stranger), cf().lncount + 1);
+}
