@@ -103,8 +103,15 @@ int kelmain(int argc, char **argv)
         return startmessage("Too many arguments. Type kel -h for details.");
     bool driver = argc == 3 && std::strcmp(fparam1, "-d") == 0;
     bool procedure = argc == 3 && std::strcmp(fparam1, "-p") == 0;
-    if (driver && !buildcall(dcall, sizeof dcall, fparam2))
-        return startmessage("The name of the driver file is too long (at most 43 characters). Type kel -h for details.");
+    if (driver && fparam2[0] == '/')
+        dcall[2] = 0;                       // an absolute path is run as it stands
+    if (driver && !buildcall(dcall, sizeof dcall, fparam2)) {
+        char msg[120];
+        std::snprintf(msg, sizeof msg,
+                      "The name of the driver file is too long (at most %zu characters). "
+                      "Type kel -h for details.", sizeof dcall - std::strlen(dcall) - 2);
+        return startmessage(msg);
+    }
     if (procedure && !buildcall(fcall, sizeof fcall, fparam2))
         return startmessage("The name of the procedure file is too long (at most 45 characters). Type kel -h for details.");
 
