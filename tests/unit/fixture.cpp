@@ -32,3 +32,23 @@ std::string takeoutput()
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
 }
+
+std::vector<std::string> sent;
+
+static void tap(const char *msg) { sent.emplace_back(msg); }
+
+void listen()
+{
+    sent.clear();
+    gwtap = tap;
+}
+
+void stoplistening() { gwtap = nullptr; }
+
+bool wassent(const std::string &msg)
+{
+    for (const std::string &m : sent)
+        if (m == msg)
+            return true;
+    return false;
+}

@@ -1,7 +1,14 @@
 // Shared set-up for unit tests: every subsystem back to its start-up state.
 #pragma once
 #include <string>
+#include <vector>
 
 void kelreset();                     // store, display, input stream, settings
 std::string takeoutput();            // what was written to standard output since the last call
 void startoutput();                  // begin capturing standard output
+
+// Every "$" message sent while listening, forwarded or not.
+extern std::vector<std::string> sent;
+void listen();                       // empties `sent` and taps every message
+void stoplistening();
+bool wassent(const std::string &msg);

@@ -13,16 +13,6 @@
 
 namespace {
 
-std::vector<std::string> sent;
-void tap(const char *msg) { sent.emplace_back(msg); }
-
-bool wassent(const std::string &msg)
-{
-    for (const std::string &m : sent)
-        if (m == msg)
-            return true;
-    return false;
-}
 
 // The command-line letters echoed so far.
 std::string echoed()
@@ -42,14 +32,13 @@ protected:
     void SetUp() override
     {
         kelreset();
-        sent.clear();
-        gwtap = tap;
+        listen();
         startoutput();
         ASSERT_NE(mkdtemp(dir), nullptr);
     }
     void TearDown() override
     {
-        gwtap = nullptr;
+        stoplistening();
         takeoutput();
         for (const std::string &f : made)
             unlink(f.c_str());

@@ -20,16 +20,6 @@
 
 namespace {
 
-std::vector<std::string> sent;
-void tap(const char *msg) { sent.emplace_back(msg); }
-
-bool wassent(const std::string &msg)
-{
-    for (const std::string &m : sent)
-        if (m == msg)
-            return true;
-    return false;
-}
 
 std::string slurp(const std::string &path)
 {
@@ -78,14 +68,13 @@ protected:
     {
         kelreset();
         initfiles();
-        sent.clear();
-        gwtap = tap;
+        listen();
         startoutput();
         ASSERT_NE(mkdtemp(dir), nullptr);
     }
     void TearDown() override
     {
-        gwtap = nullptr;
+        stoplistening();
         takeoutput();
         initfiles();
         for (const std::string &f : names())

@@ -10,8 +10,6 @@
 
 namespace {
 
-std::vector<std::string> sent;
-void tap(const char *msg) { sent.emplace_back(msg); }
 
 int rowof(const char *name)
 {
@@ -55,13 +53,12 @@ protected:
     void SetUp() override
     {
         kelreset();
-        sent.clear();
-        gwtap = tap;
+        listen();
         startoutput();
     }
     void TearDown() override
     {
-        gwtap = nullptr;
+        stoplistening();
         takeoutput();
     }
 

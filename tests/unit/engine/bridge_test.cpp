@@ -9,20 +9,17 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-std::vector<std::string> sent;
-void tap(const char *msg) { sent.emplace_back(msg); }
 
 class Bridge : public EngineTest {
 protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        sent.clear();
-        gwtap = tap;
+        listen();
     }
     void TearDown() override
     {
-        gwtap = nullptr;
+        stoplistening();
         EngineTest::TearDown();
     }
     // The help-line message of a routine that reports through diserr.
