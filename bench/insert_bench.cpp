@@ -13,15 +13,7 @@ namespace {
 constexpr int LINELEN = 10000;
 constexpr int BATCH = 1000;                   // keys typed into one fresh line
 
-void setup()
-{
-    initsettings();
-    initdisplay();
-    initinput();
-    initcore();
-    initentry();
-    initcursor();
-}
+void setup() { initstate(); }
 
 // Corefile 1 holds one line of LINELEN characters; the cursor is in its
 // middle, in insert mode.

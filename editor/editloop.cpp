@@ -118,10 +118,7 @@ int kelmain(int argc, char **argv)
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
 
-    initsettings();
-    initdisplay();
-    initinput();
-    initcore();
+    initstate();
     stermpars();
     getwindsize();
     physterm();
@@ -148,6 +145,20 @@ int kelmain(int argc, char **argv)
     scrclear();
     flushout();
     return 0;
+}
+
+void initstate()
+{
+    initsettings();
+    initdisplay();
+    initinput();
+    initfiles();
+    initcore();
+    initentry();
+    initcursor();
+    mode = 1;
+    repflag = 1;
+    overflg = false;
 }
 
 void editor()

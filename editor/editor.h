@@ -120,6 +120,7 @@ extern const char *fparam1, *fparam2, *fparam3, *fparam4;
 extern char versionbuffer[VERSIONSIZE];
 
 int kelmain(int argc, char **argv);
+void initstate();                     // every subsystem back to its start-up state
 void editor();
 void goodbye();
 void identify();

@@ -344,22 +344,16 @@ void purge_comp_attr(comp_attr *ca)
     }
 }
 
-// -------------------------------------------------------- attribute lists
-
-attr_list create_attr_list() { return new s_attr_list{0, nullptr, nullptr}; }
-
-void add_attr_to_list(attr_list *list, comp_attr ca)
+// Attribute lists and indirection lists are both singly linked through
+// `next`: one walk to the end, one count and one walk to the nth cell
+// serve both.
+template <class L> static L *endcell(L *list)
 {
-    attr_list *at = list;
-    while (*at != nullptr)
-        at = &(*at)->next;
-    *at = create_attr_list();
-    (*at)->first = ca;
-    (*at)->attr_count = attr_seg_count(ca);
+    while (*list != nullptr)
+        list = &(*list)->next;
+    return list;
 }
 
-// Attribute lists and indirection lists are both singly linked through
-// `next`: one count and one walk to the nth cell serve both.
 template <class L> static int countcells(L list)
 {
     int n = 0;
@@ -374,6 +368,18 @@ template <class L> static L nthcell(L list, int n)
         if (i == n)
             return list;
     return nullptr;
+}
+
+// -------------------------------------------------------- attribute lists
+
+attr_list create_attr_list() { return new s_attr_list{0, nullptr, nullptr}; }
+
+void add_attr_to_list(attr_list *list, comp_attr ca)
+{
+    attr_list *at = endcell(list);
+    *at = create_attr_list();
+    (*at)->first = ca;
+    (*at)->attr_count = attr_seg_count(ca);
 }
 
 int attr_list_count(attr_list list) { return countcells(list); }
@@ -459,10 +465,7 @@ t_indirection create_indir_node() { return new s_indirection{0, nullptr, nullptr
 
 void add_to_indir_list(indir_list *list, t_indirection ind)
 {
-    indir_list *at = list;
-    while (*at != nullptr)
-        at = &(*at)->next;
-    *at = new s_indir_list{ind, nullptr};
+    *endcell(list) = new s_indir_list{ind, nullptr};
 }
 
 int indirect_count(indir_list list) { return countcells(list); }

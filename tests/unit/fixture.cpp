@@ -7,19 +7,7 @@
 #include "commands/commands.h"
 #include "operations/operations.h"
 
-void kelreset()
-{
-    initsettings();
-    initdisplay();
-    initinput();
-    initcore();
-    initentry();
-    initcursor();
-    initfiles();
-    mode = 1;
-    repflag = 1;
-    overflg = false;
-}
+void kelreset() { initstate(); }
 
 void startoutput()
 {
