@@ -13,9 +13,12 @@
 COREFILE core[NCORE];                 // the editing buffers
 int corenum;                          // current corefile, 0..19
 // The arena. Below avail, FREECH marks a free character; everything from
-// avail on is free whatever it holds, so the arena is never filled up front
-// and its pages are touched only as text arrives.
+// avail on is free whatever it holds, so the arena is not filled up front
+// and its pages are touched only as text arrives. Only its first page is
+// marked free at start, so that the diagnostic dump, which shows the first
+// characters, shows the unused ones of a small store as free.
 unsigned char textbase[TEXTSIZE];
+inline constexpr int64_t MARKEDHEAD = 4096;
 int64_t avail;                        // new text always goes here
 int64_t hiaddr = HIADDR;              // collector threshold; the rest is head-room
 LINE *reserve;                        // one record kept in hand for the next line
@@ -126,6 +129,7 @@ void initcore()
     freestore();
     for (linehint &h : hints)
         h.line = nullptr;
+    std::memset(textbase, FREECH, MARKEDHEAD);
     avail = 0;
     hiaddr = HIADDR;
     full = false;
