@@ -151,6 +151,7 @@ void m_read()
     }
     while (v_peep() == TRULE) {
         v_next();
+        file_position[0] = 0;
         if (v_peep() != TIDENT) {
             v_err("rule has no name", "", "");
             skiptorule();
