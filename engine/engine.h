@@ -377,6 +377,7 @@ t_treenode *traverseleaves(t_treenode *node, int n);
 void morph_word(t_treenode *node, int pass);
 void morph_tree(t_treenode *root, int pass);
 void apply_morph_passes(t_treenode *root, int tree);  // the passes of morph_passes row
+int readmorphtext(const char *text, size_t len, int tables);  // for fuzzing
 
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include "engine/engine.h"
 
 std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
@@ -324,4 +325,38 @@ void print_tables()
     for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
         v_linef(7, "table %s, %d elements: %s", shown(t->tablename.get()).c_str(), t->count,
                 shown(t->elements.get()).c_str());
+}
+
+// ------------------------------------------------------------------ fuzzing
+
+// Rules, or with `tables` 1 tables, read from a text held in memory through a
+// scratch file: an entry point for fuzzing the two readers. Returns the
+// number of rules or tables loaded, -1 when no scratch file could be made.
+int readmorphtext(const char *text, size_t len, int tables)
+{
+    char name[] = "/tmp/kelmorphXXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0)
+        return -1;
+    for (size_t done = 0; done < len;) {
+        ssize_t n = write(fd, text + done, len - done);
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    int count = 0;
+    if (tables) {
+        clear_tables();
+        new_readtables(name);
+        for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
+            count++;
+    } else {
+        clear_mrules();
+        new_readmorph(name);
+        count = numrules + 1;
+    }
+    closeall();
+    unlink(name);
+    return count;
 }

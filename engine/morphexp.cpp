@@ -270,6 +270,8 @@ void m_exp(const char *text)
         }
     }
     moutput[moutptr] = 0;
+    if (MState == 1)
+        current_node = startnode;
     MState = 0;
 }
 

@@ -288,6 +288,29 @@ TEST_F(Morphology, RuleCallsAreBounded)
     EXPECT_EQ(l.back(), "ERROR morphology input rule twice Morph expression too long to evaluate  ");
 }
 
+TEST_F(Morphology, LexicalSequencesReachOtherEntries)
+{
+    treenode *a = add("", "\"A\"#6.2|\"a6\"|");
+    treenode *b = add("", "\"B\"!|\"b6\"|");
+    b->morphed_word = v_strdup("bw");
+    MState = 1;
+    EXPECT_EQ(eval(a, "#5|"), "Ab6") << "field 6 of the second sequence node";
+    EXPECT_EQ(MState, 0) << "reset after each expression";
+    EXPECT_EQ(current_node, a);
+    MState = 1;
+    EXPECT_EQ(eval(a, "#5.2|"), "Bbw") << "! takes the word of the node the field came from";
+    EXPECT_EQ(eval(a, "#5.2|"), "Aa6") << "outside a transformation . is no sequence number";
+
+    comp_attr fem = nullptr;
+    add_comp_attr(&fem, lt_newdelay(1, 2, 1));  // cells of a transformation's own table
+    add_attr_to_list(&leaves[0]->lookup.attributes, fem);
+    MState = 1;
+    EXPECT_TRUE(guard(a, "fem:")) << "the lookup record's attributes";
+    MState = 0;
+    EXPECT_FALSE(guard(a, "fem:"));
+    purge_attr_list(&leaves[0]->lookup.attributes);
+}
+
 // ------------------------------------------------------------------ guards
 
 TEST_F(Morphology, GuardsByAttribute)
@@ -407,6 +430,55 @@ TEST_F(Morphology, LoadingAgainAndAgain)
     }
     EXPECT_EQ(numrules, -1);
     EXPECT_EQ(tablelist, nullptr);
+
+    const std::string rulestext = "RULE a * : \"x\" ;\nRULE b * : \"";
+    EXPECT_EQ(readmorphtext(rulestext.data(), rulestext.size(), 0), 2) << "from memory";
+    const char tabs[] = "t (1, 2) u (\"";
+    EXPECT_EQ(readmorphtext(tabs, sizeof tabs - 1, 1), 2);
+}
+
+// Random texts made of the languages' own pieces: reading them and
+// evaluating every guard and expression read stays within the buffers (the
+// sanitizer build checks) and always ends.
+TEST_F(Morphology, GarbageReadAndEvaluatedSafely)
+{
+    const char *pieces[] = {"r ", "s ", "t", "(", ")", ",", ":", ";", "|", "\"", "$r", "$s",
+                            "#5", "#1", "#3", ".2", "-", "&", "!", "<5=", ">", "*", "-1.", "2",
+                            "masc", "gender", "pl", "_pre_ ", "_is_ ", "%", " ", "\n", "RULE ",
+                            "t(gender,number)", "(((", ")))", "+"};
+    const int npieces = sizeof pieces / sizeof *pieces;
+    add("masc,sg", "\"a\"$r|#5|");
+    treenode *b = add("fem,pl", "t(gender,number)|$s&&|");
+    add("", "|");
+    unsigned state = 12345;
+    auto next = [&] { return (state = state * 1103515245u + 12345u) >> 16; };
+    int evaluated = 0;
+    for (int round = 0; round < 300; round++) {
+        std::string text;
+        for (int k = 0; k < 6; k++) {
+            text += k % 2 ? "RULE s " : "RULE r ";
+            for (int i = 0, n = 5 + next() % 40; i < n; i++)
+                text += pieces[next() % npieces];
+        }
+        readmorphtext(text.data(), text.size(), 0);
+        readmorphtext(text.data(), text.size(), 1);
+        for (int r = 0; r <= numrules; r++)
+            for (const MSUBRULE *s = ruleheader[r].get(); s != nullptr; s = s->nextsub.get()) {
+                for (auto &l : leaves) {
+                    evaluated++;
+                    guard(&l->node, s->guard.get());
+                    ASSERT_LT(std::strlen(eval(&l->node, s->mexp.get()).c_str()),
+                              static_cast<size_t>(MOUTSIZE));
+                }
+            }
+        for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
+            eval(b, t->elements.get());
+        apply_morph_passes(&root, 0);
+        print_mrules();
+        print_tables();
+        newlines();
+    }
+    EXPECT_GT(evaluated, 200) << "the texts do make rules";
 }
 
 } // namespace
