@@ -178,15 +178,18 @@ void m_read()
     }
 }
 
-void new_readmorph(const char *filename)
+// Opens a description file with line ends off and reads it with `reader`.
+static void readwith(const char *filename, const char *operation, void (*reader)())
 {
     v_stat = 0;
-    file_operation = "morphology input";
+    file_operation = operation;
     file_position[0] = 0;
     if (!openfile(filename, 0))
         return;
-    m_read();
+    reader();
 }
+
+void new_readmorph(const char *filename) { readwith(filename, "morphology input", m_read); }
 
 // Frees one chain of subrules link by link.
 static void freechain(std::unique_ptr<MSUBRULE> &head)
@@ -283,15 +286,7 @@ void table_read()
     }
 }
 
-void new_readtables(const char *filename)
-{
-    v_stat = 0;
-    file_operation = "table input";
-    file_position[0] = 0;
-    if (!openfile(filename, 0))
-        return;
-    table_read();
-}
+void new_readtables(const char *filename) { readwith(filename, "table input", table_read); }
 
 void clear_tables()
 {
