@@ -75,3 +75,13 @@ inline constexpr int NERRFUNCS = 21;           // error_function 0..20
 inline constexpr int NMORPHTREES = 22;         // morph_passes rows 0..21
 inline constexpr int NMORPHPASSES = 6;         // entries of one row
 inline constexpr int ENGLINESIZE = 2048;       // one formatted engine message line
+
+// Morphology.
+inline constexpr int NMRULES = 500;            // ruleheader: rules 0..498 in use
+inline constexpr int MAXMRULES = 499;          // rules read from one file
+inline constexpr int MSTACKSIZE = 100;         // expression texts open at once
+inline constexpr int MOUTSIZE = 120;           // moutput: 119 characters
+inline constexpr int TABBUFSIZE = 100;         // tablebuffer: 99 characters
+inline constexpr int MBUFSIZE = 1000;          // a guard, expression or element read: 999
+inline constexpr int NGUARDDEPTH = 20;         // parentheses open in one guard
+inline constexpr int MAXMPUSHES = 10000;       // texts pushed while one expression is evaluated

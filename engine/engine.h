@@ -321,6 +321,64 @@ void vfreq(); void vroot(); void rnset(); void rnprint(); void testinput();
 void verrorinput(); void vstoretree(); void vrestoretree(); void vtalk();
 void seterrorscores(); void initgenra();
 
+// -------------------------------------------------------------- morph.cpp
+// Morphology: the rules and tables files, expressions and guards.
+
+struct subrule {                      // one guarded expression of a rule
+    v_text rulename;
+    v_text guard;                     // ends with ":"
+    v_text mexp;                      // ends with "|"
+    std::unique_ptr<subrule> nextsub;
+};
+using MSUBRULE = subrule;
+
+struct table {                        // a table of expressions
+    v_text tablename;
+    v_text elements;                  // each element ended by "|"
+    int count;                        // number of elements
+    std::unique_ptr<table> next;
+};
+using TABLE = table;
+
+extern std::unique_ptr<MSUBRULE> ruleheader[NMRULES];  // first subrule of each rule
+extern int numrules;                  // highest rule number in use, -1 none
+extern std::unique_ptr<TABLE> tablelist;               // tables in file order
+extern const char *mstack[MSTACKSIZE];                 // texts being evaluated
+extern int mstackptr;
+extern t_treenode *lspstack[MSTACKSIZE];               // the node of each level
+extern int lspstackptr;
+extern char moutput[MOUTSIZE];        // the result of m_exp
+extern int moutptr;
+extern char tablebuffer[TABBUFSIZE];  // the table reference being collected
+extern int tabbufptr;                 // its length (the editor has its own tabptr)
+extern const char *guardptr;          // guard reading position
+extern const char *end_guard;         // where the last guard ended (":" or ")")
+extern int current;                   // leaf offset of the term being tested
+extern int defstack[NGUARDDEPTH];     // offsets in force at each open parenthesis
+extern int defptr;
+extern int gdepth;                    // parenthesis depth
+extern t_treenode *offset_node;       // the leaf a term designated
+extern t_treenode *current_node;      // the node being worked on
+
+void new_readmorph(const char *filename);
+void new_readtables(const char *filename);
+void m_read();                        // the rules of the open file
+void table_read();                    // the tables of the open file
+void clear_mrules();
+void init_mrules();
+void clear_tables();
+void print_tables();
+void print_mrules();
+int findmrule(const char *name);      // a rule's number by name (or number), -1 none
+const TABLE *findtable(const char *name, size_t len);
+void m_exp(const char *text);
+int m_guard(const char *text);
+t_treenode *traverseleaves(t_treenode *node, int n);
+void morph_word(t_treenode *node, int pass);
+void morph_tree(t_treenode *root, int pass);
+void apply_morph_passes(t_treenode *root, int tree);  // the passes of morph_passes row
+int readmorphtext(const char *text, size_t len, int tables);  // for fuzzing
+
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
@@ -329,9 +387,6 @@ extern comp_attr variable_table[NVARIABLES];
 extern pre_rule *preselect_list;
 
 int read_syntax(const char *filename); void dump_syntax(); void print_cf(); void print_transf();
-void new_readmorph(const char *filename); void new_readtables(const char *filename);
-void clear_mrules(); void init_mrules(); void clear_tables(); void print_tables();
-void print_mrules();
 void read_terminals(const char *filename); void clear_terminals();
 void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
 void vary_frequency(const char *text); int match_single_attr(const char *record);

@@ -9,13 +9,6 @@ int read_syntax(const char *) { return 0; }
 void dump_syntax() {}
 void print_cf() {}
 void print_transf() {}
-void new_readmorph(const char *) {}
-void new_readtables(const char *) {}
-void clear_mrules() {}
-void init_mrules() {}
-void clear_tables() {}
-void print_tables() {}
-void print_mrules() {}
 void read_terminals(const char *) {}
 void clear_terminals() {}
 void initdict() {}
