@@ -81,7 +81,6 @@ void objset()
     if (only != c.header && only->down == c.header && only->object == 5) {
         c.lnptr = only;
         c.curcol = 1;
-        linkschanged();
         makeobject();
     }
 }
