@@ -1,12 +1,11 @@
 // Settings commands and keys: the ruler after tab and margin changes, the
 // window geometry and its redraw, corefile and view changes, key and font
-// assignments, editor options, screen updating and the store dump.
+// assignments at their limits, screen updating and the store dump.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include "tests/unit/fixture.h"
 #include "editor/editor.h"
@@ -39,19 +38,6 @@ protected:
             if (m->rfind("$mt", 0) == 0)
                 return m->substr(3);
         return "";
-    }
-    // `n` text lines "1", "2", ... in the current corefile; cursor and window on the first.
-    static void numbered(int n)
-    {
-        COREFILE &c = curcore();
-        removeline();
-        for (int i = 1; i <= n; i++) {
-            std::string s = std::to_string(i);
-            std::memcpy(textbase + avail, s.data(), s.size());
-            allocln(0, static_cast<int>(s.size()));
-            linkphys();
-        }
-        c.lnptr = c.disln = c.header->down;
     }
     static LINE *line(int n)
     {
@@ -124,7 +110,7 @@ TEST_F(Settings, WindowRedrawsEvenWhenSilentButOnlyOnAChange)
 
 TEST_F(Settings, WindowKeepsTheCursorLineInTheWindow)
 {
-    numbered(20);
+    numberedlines(20);
     COREFILE &c = curcore();
     c.lnptr = line(5);
     run(window, 10, 80);                // depth 6: row 5 still fits
@@ -154,26 +140,6 @@ TEST_F(Settings, CoreChangesCorefileViewAndRuler)
     EXPECT_TRUE(sent.empty());
 }
 
-TEST_F(Settings, ObjectMakesAnEmptyCorefileTheViewsObject)
-{
-    numbered(1);
-    run(objset, 1);
-    EXPECT_EQ(curcore().viewtype, 1);
-    EXPECT_EQ(cureditmask, editmask[1]);
-    EXPECT_EQ(line(1)->object, 0);      // a text line stays as it is
-
-    sent.clear();
-    run(objset, 1);
-    EXPECT_TRUE(sent.empty());
-
-    run(coreset, 4);
-    run(objset, 2);
-    const LINE *only = line(1);
-    EXPECT_EQ(only->object, 1);
-    EXPECT_EQ(only->length, numfields);
-    EXPECT_EQ(curcore().lnptr, only);
-}
-
 TEST_F(Settings, BadKeyAndFontAssignmentsChangeNothing)
 {
     int was = intran[3];
@@ -194,33 +160,6 @@ TEST_F(Settings, BadKeyAndFontAssignmentsChangeNothing)
     EXPECT_NE(del, 2);
     run(outkeyset, 65, 255);
     EXPECT_EQ(outtran[65], 255);
-}
-
-TEST_F(Settings, EveryEditorOption)
-{
-    for (int v = 0; v <= 2; v++) {
-        run(option, v);
-        EXPECT_EQ(crinsert, v);
-    }
-    run(option, 4);
-    EXPECT_EQ(repflag, 0);
-    run(option, 3);
-    EXPECT_EQ(repflag, 1);
-    run(option, 6);
-    EXPECT_EQ(fetchstyle, 2);
-    run(option, 5);
-    EXPECT_EQ(fetchstyle, 1);
-    run(option, 8);
-    EXPECT_EQ(octflag, 1);
-    run(option, 7);
-    EXPECT_EQ(octflag, 0);
-    run(option, 10);
-    EXPECT_EQ(lfonly, 0);
-    run(option, 9);
-    EXPECT_EQ(lfonly, 1);
-    run(option, 11);
-    EXPECT_EQ(crinsert, 2);
-    EXPECT_EQ(repflag + fetchstyle + octflag + lfonly, 3);
 }
 
 TEST_F(Settings, SilentOffDropsEverythingOnRedrawsAll)
@@ -255,7 +194,6 @@ protected:
     void TearDown() override
     {
         unlink("test.file");
-        rmdir("test.file");
         EXPECT_EQ(chdir(home), 0);
         rmdir(dir);
         Settings::TearDown();
@@ -286,7 +224,7 @@ TEST_F(Dump, CharactersPrintableOctalAndFree)
 
 TEST_F(Dump, FiftyLinesListedAllCounted)
 {
-    numbered(60);
+    numberedlines(60);
     startoutput();
     show();
     takeoutput();
@@ -306,14 +244,6 @@ TEST_F(Dump, FiftyLinesListedAllCounted)
     }
     EXPECT_EQ(rows, 50);
     EXPECT_EQ(l, "number of lineheaders = 60");
-}
-
-TEST_F(Dump, UnwritableFileIsReported)
-{
-    ASSERT_EQ(mkdir("test.file", 0700), 0);
-    startoutput();
-    show();
-    EXPECT_EQ(takeoutput(), "error in opening file tf!!!");
 }
 
 } // namespace
