@@ -2,6 +2,7 @@
 // records, the listing of the records, attribute agreement between a leaf and
 // a record, and the frequency-weighted choice of a leaf's word.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -33,6 +34,17 @@ int d_table_count;
 // lists above only point into these.
 static std::vector<std::unique_ptr<recnode>> lexstore;
 static std::vector<std::unique_ptr<recnode>> restoredstore;
+
+// Per terminal, its entries oldest first and their field 3 decoded: the count
+// of compound attributes, then each one's sign, segment count, and type and
+// value bytes. Entries whose field 3 does not fit are matched on the text.
+struct termindex {
+    std::vector<recnode *> entries;
+    std::vector<uint32_t> at;         // where an entry's code starts in codes
+    std::string codes;
+};
+inline constexpr uint32_t NOCODE = UINT32_MAX;
+static std::vector<termindex> lexindex;
 static int lastterminal = -1;         // the terminal found last, tried first
 
 static const unsigned char *ubytes(const char *s) { return reinterpret_cast<const unsigned char *>(s); }
@@ -87,7 +99,9 @@ void read_terminals(const char *filename)
 void initdict()
 {
     lexstore.clear();
+    lexindex.clear();
     dictterm = terminal_count;
+    lexindex.resize(static_cast<size_t>(std::max(dictterm, 0)));
     dictionary = std::make_unique<recnode *[]>(static_cast<size_t>(dictterm > 0 ? dictterm : 1));
 }
 
@@ -96,6 +110,8 @@ void clearlexicon()
     dictionary.reset();
     lexstore.clear();
     lexstore.shrink_to_fit();
+    lexindex.clear();
+    lexindex.shrink_to_fit();
     dictterm = -1;
     numerrors = 0;
     numnodes = prob_tot = 0;
@@ -319,11 +335,61 @@ struct entryreader {
 
 }  // namespace
 
+// The sign of the compound attribute at s: its "<" or ">", else a blank.
+static int compsign(const unsigned char *s)
+{
+    while (*s && *s != ' ' && *s != '|') {
+        if (*s == ATTRMARK && s[1] && s[2]) {
+            s += 3;
+            continue;
+        }
+        if (*s == '<' || *s == '>')
+            return *s;
+        s++;
+    }
+    return ' ';
+}
+
+// Field 3 of a record in the decoded form of recnode::attrcode; empty when
+// it does not fit that form.
+static std::string encodeattrs(const char *record)
+{
+    locate_comp(getfieldptr(record, 3));
+    std::string code(1, static_cast<char>(lexatt_index));
+    for (int k = 0; k < lexatt_index; k++) {
+        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT)
+            return "";
+        const unsigned char *p = ubytes(lexatt[k].start);
+        code += static_cast<char>(compsign(p));
+        code += static_cast<char>(lexatt[k].count);
+        for (int i = 0; i < lexatt[k].count; p++) {
+            if (*p == ATTRMARK && p[1] && p[2]) {
+                code += static_cast<char>(p[1]);
+                code += static_cast<char>(p[2]);
+                p += 2;
+                i++;
+            }
+        }
+    }
+    return code;
+}
+
 static recnode *newentry(const char *record)
 {
     auto node = std::make_unique<recnode>();
     node->recordptr = v_strdup(record);
     return node.release();
+}
+
+// A terminal's entries in storing order with their decoded field 3, side by
+// side so that a search over them reads memory in order.
+static void indexentry(int t, recnode *node)
+{
+    termindex &ix = lexindex[static_cast<size_t>(t)];
+    std::string code = encodeattrs(node->recordptr.get());
+    ix.entries.push_back(node);
+    ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
+    ix.codes += code;
 }
 
 int readentry(int linktolexicon)
@@ -374,6 +440,7 @@ int readentry(int linktolexicon)
         lexstore.emplace_back(node);
         node->previous = dictionary[t];
         dictionary[t] = node;
+        indexentry(t, node);
         return 1;
     }
     if (lastrestored >= NRESTORED - 1) {
@@ -496,18 +563,7 @@ static bool agrees(const unsigned char *comp, int count, const attr_row *rows, i
 {
     if (count != nrows)
         return false;
-    int sign = ' ';
-    for (const unsigned char *s = comp; *s && *s != ' ' && *s != '|';) {
-        if (*s == ATTRMARK && s[1] && s[2]) {
-            s += 3;
-            continue;
-        }
-        if (*s == '<' || *s == '>') {
-            sign = *s;
-            break;
-        }
-        s++;
-    }
+    int sign = compsign(comp);
     int i = 0;
     for (const unsigned char *s = comp; i < nrows && *s && *s != ' ' && *s != '|';) {
         if (!(*s == ATTRMARK && s[1] && s[2])) {
@@ -614,10 +670,43 @@ struct leafrows {
             std::copy(attr, attr + attr_index, rows[n]);
         }
     }
-    bool agree(const char *record) const
+    // One decoded compound attribute against rows, as agrees() does on text.
+    static bool agreecode(const unsigned char *c, const attr_row *r, int nrows)
     {
-        if (n == 0)
-            return true;
+        int sign = c[0];
+        if (c[1] != nrows)
+            return false;
+        c += 2;
+        for (int i = 0; i < nrows; i++, c += 2) {
+            if (c[0] != r[i].type)
+                return false;
+            if (c[1] == TYPEONLY || r[i].value == -1 || c[1] == r[i].value)
+                continue;
+            if (sign == ' ' || !valid(sign, c[0], c[1], r[i].value))
+                return false;
+        }
+        return true;
+    }
+    bool agree(const unsigned char *code) const
+    {
+        int ncomp = code[0];
+        for (int j = 0; j < n; j++) {
+            if (count[j] == 0)
+                continue;
+            bool found = false;
+            const unsigned char *c = code + 1;
+            for (int k = 0; k < ncomp && !found; k++, c += 2 + 2 * c[1]) {
+                if (c[1] > 0 && c[2] > rows[j][0].type)
+                    break;
+                found = agreecode(c, rows[j], count[j]);
+            }
+            if (!found)
+                return false;
+        }
+        return true;
+    }
+    bool agreetext(const char *record) const
+    {
         locate_comp(getfieldptr(record, 3));
         for (int j = 0; j < n; j++) {
             bool found = count[j] == 0;
@@ -646,11 +735,16 @@ void locate_matches(t_dict_lookup *lookup, int terminal)
     const leafrows leaf(lookup->attributes);
     const char *pattern = lookup->preferredchoice.get();
     const char *fields = lookup->fields.get();
-    for (recnode *r = dictionary[terminal]; r != nullptr; r = r->previous) {
-        const char *record = r->recordptr.get();
-        if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
+    const termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    const auto *codes = ubytes(ix.codes.data());
+    for (size_t i = ix.entries.size(); i-- > 0;) {
+        if (leaf.n > 0 && ix.at[i] != NOCODE && !leaf.agree(codes + ix.at[i]))
             continue;
-        if (!leaf.agree(record))
+        recnode *r = ix.entries[i];
+        const char *record = r->recordptr.get();
+        if (leaf.n > 0 && ix.at[i] == NOCODE && !leaf.agreetext(record))
+            continue;
+        if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
             continue;
         if (fields != nullptr && !match_lsp(fields, record))
             continue;
