@@ -361,6 +361,7 @@ int lookup_terminal(const char *name);
 int readentry(int linktolexicon);
 void clearrecoveredlexicon();
 const char *getfieldptr(const char *record, int n);
+const char *fieldend(const char *s, int field);  // the "|" or end closing field `field` at s
 void getwords(int start);
 void getdictent(t_dict_lookup *lookup);
 void locate_matches(t_dict_lookup *lookup, int terminal);

@@ -138,31 +138,13 @@ void d_err(const char *m1, const char *m2)
         v_err(m1, m2, "");
 }
 
-// The end of field `field` starting at s: its "|" or the end of the text. In
-// field 3 the two bytes after each byte 25 are numbers, never separators.
-static const char *fieldstop(const char *s, int field)
-{
-    while (*s && *s != '|') {
-        if (field == 3 && static_cast<unsigned char>(*s) == ATTRMARK) {
-            if (s[1] == 0)
-                return s + 1;
-            s++;
-            if (s[1] == 0)
-                return s + 1;
-            s++;
-        }
-        s++;
-    }
-    return s;
-}
-
 const char *getfieldptr(const char *record, int n)
 {
     if (record == nullptr)
         return "";
     const char *s = record;
     for (int field = 1; field < n; field++) {
-        s = fieldstop(s, field);
+        s = fieldend(s, field);
         if (*s == 0)
             return s;
         s++;
