@@ -345,6 +345,23 @@ TEST_F(Lexicon, AddedFilesGoInFrontAndReloadingLeavesNothingBehind)
     EXPECT_EQ(words(2).size(), 1u);
 }
 
+TEST_F(Lexicon, ArbitraryBytesNeverOverrunOrStoreByte255)
+{
+    static const char alphabet[] = "|||\"\"\n.,<>;sgplmascfemNDetAdj_ilt_ 0123456789\x19\xff{}%";
+    uint64_t x = 7;
+    for (int round = 0; round < 200; round++) {
+        std::string text;
+        int n = static_cast<int>((x = x * 6364136223846793005u + 1) >> 54);
+        for (int i = 0; i < n * 4; i++)
+            text += alphabet[((x = x * 6364136223846793005u + 1) >> 33) % (sizeof alphabet - 1)];
+        readlexicon(text.data(), text.size());
+        printlex();
+        for (const std::string &l : newlines())
+            ASSERT_EQ(l.find('\xff'), std::string::npos) << l;
+        clearlexicon();
+    }
+}
+
 TEST_F(Lexicon, TerminalsFile)
 {
     file("terms2", "A B A ; C\n");
