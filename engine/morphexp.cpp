@@ -52,24 +52,12 @@ static const char *entry(const t_treenode *node)
     return node->dictionary->dictionary;
 }
 
-// Field n (from 1) of an entry record, or null beyond its end. In field 3 the
-// two bytes after each byte 25 are numbers and may equal "|".
+// Field n (from 1) of an entry record, or null when it is empty or missing.
 static const char *mfield(const char *record, int n)
 {
     if (record == nullptr || n < 1)
         return nullptr;
-    const char *s = record;
-    for (int field = 1; field < n; field++) {
-        while (*s && *s != '|') {
-            if (field == 3 && *s == 25)
-                for (int i = 0; i < 2 && s[1]; i++)
-                    s++;
-            s++;
-        }
-        if (*s == 0)
-            return nullptr;
-        s++;
-    }
+    const char *s = getfieldptr(record, n);
     return *s ? s : nullptr;
 }
 
@@ -488,16 +476,16 @@ void morph_word(t_treenode *node, int pass)
     node->morphed_word = v_strdup(moutput);
 }
 
-void morph_tree(t_treenode *root, int pass)
+void morph_tree(t_treenode *top, int pass)
 {
-    for (t_treenode *leaf = root ? root->right : nullptr; leaf != nullptr; leaf = leaf->right)
+    for (t_treenode *leaf = top ? top->right : nullptr; leaf != nullptr; leaf = leaf->right)
         morph_word(leaf, pass);
 }
 
-void apply_morph_passes(t_treenode *root, int tree)
+void apply_morph_passes(t_treenode *top, int tree)
 {
     if (tree < 0 || tree >= NMORPHTREES)
         return;
     for (int k = 1; k < NMORPHPASSES - 1 && morph_passes[tree][k] != 0; k++)
-        morph_tree(root, morph_passes[tree][k]);
+        morph_tree(top, morph_passes[tree][k]);
 }
