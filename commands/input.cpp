@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include "commands/commands.h"
+#include "editor/charkind.h"
 #include "screen/screen.h"
 #include "children/children.h"
 
@@ -513,27 +514,28 @@ int charundercursor(const COREFILE &cf)
     return text[cf.curcol - 1];
 }
 
-// From the cursor to the end of the line, or to the first blank when
-// toblank; the text and its length.
-int restofline(const COREFILE &cf, bool toblank, const unsigned char **text)
+// From the cursor to the end of the line, or to the first word delimiter
+// when todelim; the text and its length.
+int restofline(const COREFILE &cf, bool todelim, const unsigned char **text)
 {
     const unsigned char *t = linetext(cf.lnptr);
     if (t == nullptr || cf.curcol < 1 || cf.curcol > cf.lnptr->length)
         return 0;
     *text = t + cf.curcol - 1;
     int n = cf.lnptr->length - (cf.curcol - 1);
-    if (toblank) {
-        const void *blank = std::memchr(*text, ' ', static_cast<size_t>(n));
-        if (blank != nullptr)
-            n = static_cast<int>(static_cast<const unsigned char *>(blank) - *text);
+    if (todelim) {
+        int i = 0;
+        while (i < n && !(charkind[(*text)[i]] & KDELIM))
+            i++;
+        n = i;
     }
     return n;
 }
 
-void sendtext(const COREFILE &cf, bool toblank)
+void sendtext(const COREFILE &cf, bool todelim)
 {
     const unsigned char *text = nullptr;
-    int n = restofline(cf, toblank, &text);
+    int n = restofline(cf, todelim, &text);
     tochild("%.*s\n", n, n > 0 ? reinterpret_cast<const char *>(text) : "");
 }
 

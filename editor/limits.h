@@ -75,3 +75,26 @@ inline constexpr int NERRFUNCS = 21;           // error_function 0..20
 inline constexpr int NMORPHTREES = 22;         // morph_passes rows 0..21
 inline constexpr int NMORPHPASSES = 6;         // entries of one row
 inline constexpr int ENGLINESIZE = 2048;       // one formatted engine message line
+
+// Morphology.
+inline constexpr int NMRULES = 500;            // ruleheader: rules 0..498 in use
+inline constexpr int MAXMRULES = 499;          // rules read from one file
+inline constexpr int MSTACKSIZE = 100;         // expression texts open at once
+inline constexpr int MOUTSIZE = 120;           // moutput: 119 characters
+inline constexpr int TABBUFSIZE = 100;         // tablebuffer: 99 characters
+inline constexpr int MBUFSIZE = 1000;          // a guard, expression or element read: 999
+inline constexpr int NGUARDDEPTH = 20;         // parentheses open in one guard
+inline constexpr int MAXMPUSHES = 10000;       // texts pushed while one expression is evaluated
+// Lexicon and tree nodes.
+inline constexpr int NTERMINALS = 128;         // terminal_table
+inline constexpr int DICTBUFSIZE = 1024;       // dictbuf: a record of 1023 characters
+inline constexpr int NATTRIBARRAY = 25;        // compound attributes of one entry
+inline constexpr int ATTRIBSIZE = 40;          // one encoded compound attribute
+inline constexpr int NLEXATT = 50;             // lexatt: compound attributes of a record
+inline constexpr int NCANDIDATES = 25000;      // nodearray, prob_array
+inline constexpr int NDICTSLOTS = 1024;        // dict_table
+inline constexpr int NRESTORED = 1024;         // restoredlexarray
+inline constexpr int NLEXERRORS = 50;          // errors written per lexicon file
+inline constexpr int MAXFREQ = 9999;           // a frequency's four digits
+inline constexpr int NSEPARATORS = 6;          // separators of every record
+inline constexpr int NROOTS = 21;              // rootPtrs

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 #include "editor/editor.h"
+#include "editor/charkind.h"
 #include "screen/screen.h"
 #include "commands/commands.h"
 #include "operations/operations.h"
@@ -586,32 +587,13 @@ int locatefield(const LINE *line, int n)
     return n <= 1 ? 0 : line->length;
 }
 
-// Word characters and word delimiters, as the search defines words.
-static bool wordch(int c)
-{
-    static constexpr unsigned char latin[] = {192, 194, 199, 200, 201, 202, 206, 212, 217, 219,
-                                              224, 226, 231, 232, 233, 234, 238, 244, 249, 251};
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == 4)
-        return true;
-    for (unsigned char l : latin)
-        if (c == l)
-            return true;
-    return false;
-}
-
-static bool delimch(int c)
-{
-    return c == 10 || c == ' ' || c == '!' || c == ',' || c == '.' || c == ':' || c == ';' ||
-           c == '?' || c == 4;
-}
-
 bool locateword(int n)
 {
     const LINE *header = curcore().header;
     for (int i = 1; i < n; i++) {
-        while (lp != header && !delimch(peepc()))
+        while (lp != header && !(kindof(peepc()) & KDELIM))
             nextc();
-        while (lp != header && !wordch(peepc()))
+        while (lp != header && !(kindof(peepc()) & KWORD))
             nextc();
         if (lp == header)
             return false;

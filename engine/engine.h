@@ -322,6 +322,150 @@ void vfreq(); void vroot(); void rnset(); void rnprint(); void testinput();
 void verrorinput(); void vstoretree(); void vrestoretree(); void vtalk();
 void seterrorscores(); void initgenra();
 
+// -------------------------------------------------------------- morph.cpp
+// Morphology: the rules and tables files, expressions and guards.
+
+struct subrule {                      // one guarded expression of a rule
+    v_text rulename;
+    v_text guard;                     // ends with ":"
+    v_text mexp;                      // ends with "|"
+    std::unique_ptr<subrule> nextsub;
+};
+using MSUBRULE = subrule;
+
+struct table {                        // a table of expressions
+    v_text tablename;
+    v_text elements;                  // each element ended by "|"
+    int count;                        // number of elements
+    std::unique_ptr<table> next;
+};
+using TABLE = table;
+
+extern std::unique_ptr<MSUBRULE> ruleheader[NMRULES];  // first subrule of each rule
+extern int numrules;                  // highest rule number in use, -1 none
+extern std::unique_ptr<TABLE> tablelist;               // tables in file order
+extern const char *mstack[MSTACKSIZE];                 // texts being evaluated
+extern int mstackptr;
+extern t_treenode *lspstack[MSTACKSIZE];               // the node of each level
+extern int lspstackptr;
+extern char moutput[MOUTSIZE];        // the result of m_exp
+extern int moutptr;
+extern char tablebuffer[TABBUFSIZE];  // the table reference being collected
+extern int tabbufptr;                 // its length (the editor has its own tabptr)
+extern const char *guardptr;          // guard reading position
+extern const char *end_guard;         // where the last guard ended (":" or ")")
+extern int current;                   // leaf offset of the term being tested
+extern int defstack[NGUARDDEPTH];     // offsets in force at each open parenthesis
+extern int defptr;
+extern int gdepth;                    // parenthesis depth
+extern t_treenode *offset_node;       // the leaf a term designated
+extern t_treenode *current_node;      // the node being worked on
+
+void new_readmorph(const char *filename);
+void new_readtables(const char *filename);
+void m_read();                        // the rules of the open file
+void table_read();                    // the tables of the open file
+void clear_mrules();
+void init_mrules();
+void clear_tables();
+void print_tables();
+void print_mrules();
+int findmrule(const char *name);      // a rule's number by name (or number), -1 none
+const TABLE *findtable(const char *name, size_t len);
+void m_exp(const char *text);
+int m_guard(const char *text);
+t_treenode *traverseleaves(t_treenode *node, int n);
+void morph_word(t_treenode *node, int pass);
+void morph_tree(t_treenode *root, int pass);
+void apply_morph_passes(t_treenode *root, int tree);  // the passes of morph_passes row
+int readmorphtext(const char *text, size_t len, int tables);  // for fuzzing
+// ------------------------------------------------------------ lexicon.cpp
+// Terminals, the lexicon file and its encoded records, attribute agreement,
+// and the weighted choice of a leaf's word.
+
+inline constexpr unsigned char ATTRMARK = 25;    // starts a type and value pair in field 3
+inline constexpr unsigned char TYPEONLY = 255;   // value byte of a segment naming a type
+
+struct recnode {                      // one lexicon entry
+    recnode *previous;                // the next older entry of the same terminal
+    v_text recordptr;                 // the entry record (owned)
+};
+
+struct lex_comp {                     // one compound attribute of a record's field 3
+    const char *start;
+    int count;                        // segments
+};
+
+extern std::string terminal_table[NTERMINALS];
+extern int terminal_count;
+extern std::unique_ptr<recnode *[]> dictionary;   // per terminal: newest entry
+extern int dictterm;                  // terminals of the loaded lexicon, -1 none
+extern recnode *nodearray[NCANDIDATES];
+extern int prob_array[NCANDIDATES];
+extern int numnodes, prob_tot;
+extern lex_comp lexatt[NLEXATT];
+extern int lexatt_index;
+extern int newM;                      // 1: leaf attributes come from lt_delayed
+extern char dictbuf[DICTBUFSIZE];
+extern int dictptr;
+extern char attribarray[NATTRIBARRAY][ATTRIBSIZE];
+extern long numentries, numerrors;
+extern recnode *restoredlexarray[NRESTORED];
+extern int lastrestored;              // restored entries, -1 none
+extern t_dict_lookup dict_table[NDICTSLOTS];
+extern int d_table_count;
+
+int lookup_terminal(const char *name);
+int readentry(int linktolexicon);
+void clearrecoveredlexicon();
+const char *getfieldptr(const char *record, int n);
+const char *fieldend(const char *s, int field);  // the "|" or end closing field `field` at s
+void getwords(int start);
+void getdictent(t_dict_lookup *lookup);
+void locate_matches(t_dict_lookup *lookup, int terminal);
+recnode *select_match();
+void apply_vf_single(char *record, int n);
+const char *exactword(const char *pattern, const recnode *list);
+int match_attr(const char *record, attr_list list);
+int match_comp(int k);
+void locate_comp(const char *field3);
+const char *fourdigits(int n);
+void d_err(const char *m1, const char *m2);
+std::string showrecord(const char *record);   // a record as a listing line
+int readlexicon(const char *text, size_t len); // a lexicon held in memory, for fuzzing
+// Of later files, stubs until built: inline sequences and response variants.
+t_treenode *ilt_create_lsps(const char *record);
+void scan_ilts();
+void purge_morphvar(morphvar **mv);
+
+// -------------------------------------------------------------- nodes.cpp
+// Making, copying and freeing syntax trees.
+
+struct sub_trans;                     // a compiled sub-rule of a transformation
+
+struct transformation {               // a transformation rule, or a node's copy of one
+    v_text name;
+    int priority;
+    sub_trans *first;                 // sub-rules, owned by the rule, shared by copies
+    void (*functionPtr)(t_treenode *);
+    transformation *next;
+};
+
+extern int nodecount;                 // nodes made since the current tree was started
+extern t_treenode *root, *oldroot;
+extern t_treenode *rootPtrs[NROOTS];
+
+t_treenode *makenode(const char *name);
+t_treenode *copy_node(const t_treenode *node);
+Transformation *CopyTrans(const Transformation *chain);
+void purge_trans(Transformation **chain);      // frees a node's chain of copies
+t_treenode *copytree(const t_treenode *node);
+t_treenode *copytree2(const t_treenode *node);
+void purge_node(t_treenode *node);
+void purge_tree(t_treenode *node);
+void purge_tree2(t_treenode *node);
+void purge_all_trees();
+
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
@@ -330,9 +474,6 @@ extern comp_attr variable_table[NVARIABLES];
 extern pre_rule *preselect_list;
 
 int read_syntax(const char *filename); void dump_syntax(); void print_cf(); void print_transf();
-void new_readmorph(const char *filename); void new_readtables(const char *filename);
-void clear_mrules(); void init_mrules(); void clear_tables(); void print_tables();
-void print_mrules();
 void read_terminals(const char *filename); void clear_terminals();
 void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
 void vary_frequency(const char *text); int match_single_attr(const char *record);

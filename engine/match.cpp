@@ -120,7 +120,7 @@ int match_pattlist(const char *patterns, const char *text)
 
 // The end of the field that starts at s (its "|" or the text's end). In the
 // third field the two bytes after each byte 25 are type and value numbers.
-static const char *fieldend(const char *s, int field)
+const char *fieldend(const char *s, int field)
 {
     while (*s && *s != '|') {
         if (field == 3 && *s == 25) {
@@ -132,25 +132,14 @@ static const char *fieldend(const char *s, int field)
     return s;
 }
 
-static const char *tofield(const char *s, int n)
-{
-    for (int field = 1; field < n; field++) {
-        s = fieldend(s, field);
-        if (*s == 0)
-            return s;
-        s++;
-    }
-    return s;
-}
-
 int match_lsp(const char *restrictions, const char *record)
 {
     if (restrictions == nullptr)
         return 1;
     if (record == nullptr)
         record = "";
-    const char *r = tofield(restrictions, 4);
-    const char *d = tofield(record, 4);
+    const char *r = getfieldptr(restrictions, 4);
+    const char *d = getfieldptr(record, 4);
     while (*r) {
         if (*d == 0)
             return 0;

@@ -9,21 +9,6 @@ int read_syntax(const char *) { return 0; }
 void dump_syntax() {}
 void print_cf() {}
 void print_transf() {}
-void new_readmorph(const char *) {}
-void new_readtables(const char *) {}
-void clear_mrules() {}
-void init_mrules() {}
-void clear_tables() {}
-void print_tables() {}
-void print_mrules() {}
-void read_terminals(const char *) {}
-void clear_terminals() {}
-void initdict() {}
-void readdict(const char *) {}
-void clearlexicon() {}
-void printlex() {}
-void vary_frequency(const char *) {}
-int match_single_attr(const char *) { return 0; }
 void read_sem_trans(const char *) {}
 void analyse_sem_expr(const char *) {}
 void readlextrans(const char *) {}
@@ -41,6 +26,9 @@ void print_preselect_list() {}
 void store(int, int) {}
 void restorenode(const char *) {}
 void talk(int) {}
+t_treenode *ilt_create_lsps(const char *) { return nullptr; }
+void scan_ilts() {}
+void purge_morphvar(morphvar **mv) { *mv = nullptr; }
 int there_has_been_no_generation() { return 1; }
 
 // An open choice is drawn when it is first needed: values from 1, never 0.

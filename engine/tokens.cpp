@@ -1,11 +1,11 @@
 // The token reader of the engine's description files: bytes become one-byte
 // tokens with one token of look-ahead. Handles comments, quoted text, line
 // ends, included files and text macros, and reports into corefile 7.
-#include <array>
 #include <cstdarg>
 #include <cstring>
 #include <exception>
 #include "engine/engine.h"
+#include "editor/charkind.h"
 #include "commands/commands.h"
 
 const tokenelement tokentable[NTOKENWORDS] = {
@@ -66,22 +66,8 @@ struct expansion {
 static expansion macrostack[MACRODEPTH + 1];  // entries 1..macroptr
 static int pushback = NOCHAR;         // a character of the file read too far
 
-// Identifier characters: letters, digits, underscore, the accented Latin-1
-// letters, byte 4, and '%'.
-static constexpr std::array<bool, 256> identtable = [] {
-    std::array<bool, 256> t{};
-    for (int c = 'A'; c <= 'Z'; c++)
-        t[c] = t[c + 32] = true;
-    for (int c = '0'; c <= '9'; c++)
-        t[c] = true;
-    t['_'] = t[4] = t['%'] = true;
-    for (int c : {192, 194, 199, 200, 201, 202, 206, 212, 217, 219, 224, 226, 231, 232, 233,
-                  234, 238, 244, 249, 251})
-        t[c] = true;
-    return t;
-}();
-
-bool identchar(int c) { return c >= 0 && identtable[c & 0xff]; }
+// Identifier characters: the word characters, and '%'.
+bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
 
 void setposition(const char *fmt, ...)
 {

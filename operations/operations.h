@@ -13,6 +13,8 @@ extern int fperror;                   // evaluator error: 1 syntax, 2 overflow, 
 extern double fpresultvalue;          // the register shown by putfloat
 extern char checkerrors[200];         // check errors of the last search (putbool)
 extern char checkstring[200];         // check string of the last search (putbool)
+extern int hyphlevel;                 // hyphenation level 0..3
+extern int jmode;                     // 1: lines are right-justified
 
 void initsettings();
 void autowrap();

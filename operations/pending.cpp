@@ -80,15 +80,3 @@ void regclear() {}
 void regdis() {}
 void regshow() {}
 void evaluate() {}
-void show() {}
-void silent() {}
-void hyphenset() {}
-void justset() {}
-void marginchk() {}
-void objset() {}
-void coreset() {}
-void inkeyset() {}
-void outkeyset() {}
-void option() {}
-void settabs() {}
-void window() {}

@@ -126,6 +126,9 @@ inline constexpr int MAXCOLS = 900;
 
 void stermpars();
 int getwindsize();
+int setgeometry(int rows, int cols);  // the window's rows and columns, each taken
+                                      // within the bounds above; 1 when the text
+                                      // depth or width changed, else 0
 void physterm();
 void setintran();
 void set_suspend();

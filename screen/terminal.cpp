@@ -136,10 +136,10 @@ void stermpars()
 
 static int bound(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-int getwindsize()
+int setgeometry(int rows, int cols)
 {
-    int cols = bound(get_columns(), MINCOLS, MAXCOLS);
-    int rows = bound(get_lines(), MINLINES, MAXLINES);
+    cols = bound(cols, MINCOLS, MAXCOLS);
+    rows = bound(rows, MINLINES, MAXLINES);
     int olddepth = depth, oldswidth = swidth;
     swidth = cols - 2;
     rightcol = swidth;
@@ -153,6 +153,8 @@ int getwindsize()
     depth = rows - 4;
     return depth != olddepth || swidth != oldswidth;
 }
+
+int getwindsize() { return setgeometry(get_lines(), get_columns()); }
 
 void physterm() {}
 void setintran() {}

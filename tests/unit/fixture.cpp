@@ -1,6 +1,8 @@
 // Shared set-up for unit tests.
 #include "tests/unit/fixture.h"
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <gtest/gtest.h>
 #include "editor/editor.h"
 #include "screen/screen.h"
@@ -19,6 +21,21 @@ std::string takeoutput()
 {
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
+}
+
+void numberedlines(int n)
+{
+    COREFILE &c = curcore();
+    clrfile();
+    removeline();
+    for (int i = 1; i <= n; i++) {
+        std::string s = std::to_string(i);
+        std::memcpy(textbase + avail, s.data(), s.size());
+        allocln(0, static_cast<int>(s.size()));
+        linkphys();
+    }
+    c.lnptr = c.disln = c.header->down;
+    c.curcol = 1;
 }
 
 std::vector<std::string> sent;

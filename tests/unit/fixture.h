@@ -6,6 +6,8 @@
 void kelreset();                     // store, display, input stream, settings
 std::string takeoutput();            // what was written to standard output since the last call
 void startoutput();                  // begin capturing standard output
+void numberedlines(int n);           // the current corefile holds text lines "1", "2", ...
+                                     // up to n; cursor and window on the first
 
 // Every "$" message sent while listening, forwarded or not.
 extern std::vector<std::string> sent;

@@ -24,20 +24,7 @@ protected:
     void TearDown() override { gwtap = nullptr; }
     static COREFILE &cf() { return curcore(); }
 
-    // `n` text lines "1", "2", ...; cursor and window on the first.
-    static void numbered(int n)
-    {
-        clrfile();
-        removeline();
-        for (int i = 1; i <= n; i++) {
-            std::string s = std::to_string(i);
-            std::memcpy(textbase + avail, s.data(), s.size());
-            allocln(0, static_cast<int>(s.size()));
-            linkphys();
-        }
-        cf().lnptr = cf().disln = cf().header->down;
-        cf().curcol = 1;
-    }
+    static void numbered(int n) { numberedlines(n); }
     static void record(const char *s)
     {
         clrfile();

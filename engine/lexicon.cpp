@@ -1,0 +1,948 @@
+// The lexicon: the terminals file, the lexicon files with their encoded entry
+// records, the listing of the records, attribute agreement between a leaf and
+// a record, and the frequency-weighted choice of a leaf's word.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+#include "engine/engine.h"
+#include "commands/commands.h"
+#include "screen/screen.h"
+
+std::string terminal_table[NTERMINALS];
+int terminal_count;
+std::unique_ptr<recnode *[]> dictionary;
+int dictterm = -1;
+recnode *nodearray[NCANDIDATES];
+int prob_array[NCANDIDATES];
+int numnodes, prob_tot;
+lex_comp lexatt[NLEXATT];
+int lexatt_index;
+int newM;
+char dictbuf[DICTBUFSIZE];
+int dictptr;
+char attribarray[NATTRIBARRAY][ATTRIBSIZE];
+long numentries, numerrors;
+recnode *restoredlexarray[NRESTORED];
+int lastrestored = -1;
+t_dict_lookup dict_table[NDICTSLOTS];
+int d_table_count;
+
+// Every entry node of the loaded lexicon and of the restored entries; the
+// lists above only point into these.
+static std::vector<std::unique_ptr<recnode>> lexstore;
+static std::vector<std::unique_ptr<recnode>> restoredstore;
+
+// Per terminal, its entries oldest first and their field 3 decoded: the count
+// of compound attributes, then each one's sign, segment count, and type and
+// value bytes. Entries whose field 3 does not fit are matched on the text.
+struct termindex {
+    std::vector<recnode *> entries;
+    std::vector<uint32_t> at;         // where an entry's code starts in codes
+    std::string codes;
+};
+inline constexpr uint32_t NOCODE = UINT32_MAX;
+static std::vector<termindex> lexindex;
+static int lastterminal = -1;         // the terminal found last, tried first
+
+static const unsigned char *ubytes(const char *s) { return reinterpret_cast<const unsigned char *>(s); }
+
+// -------------------------------------------------------------- terminals
+
+void clear_terminals()
+{
+    for (int i = 0; i < terminal_count; i++)
+        std::string().swap(terminal_table[i]);
+    terminal_count = 0;
+    lastterminal = -1;
+}
+
+int lookup_terminal(const char *name)
+{
+    if (name == nullptr)
+        return -1;
+    size_t n = std::strcspn(name, "|");
+    std::string_view want(name, n);
+    if (lastterminal >= 0 && lastterminal < terminal_count && terminal_table[lastterminal] == want)
+        return lastterminal;
+    for (int i = 0; i < terminal_count; i++)
+        if (terminal_table[i] == want)
+            return lastterminal = i;
+    return -1;
+}
+
+void read_terminals(const char *filename)
+{
+    file_operation = "terminals input";
+    file_position[0] = 0;
+    v_stat = 0;
+    if (!openfile(filename, 0))
+        return;
+    for (int tok; (tok = v_peep()) != TEOF; v_next()) {
+        if (tok != TIDENT) {
+            v_err("Unexpected symbol", tok2str(tok), "");
+            continue;
+        }
+        if (lookup_terminal(identbuf) >= 0)
+            v_err("Repeated terminal", identbuf, "");
+        else if (terminal_count >= NTERMINALS)
+            v_err("Too many terminals", identbuf, "");
+        else
+            terminal_table[terminal_count++] = identbuf;
+    }
+}
+
+// ------------------------------------------------------------ lexicon store
+
+void initdict()
+{
+    lexstore.clear();
+    lexindex.clear();
+    dictterm = terminal_count;
+    lexindex.resize(static_cast<size_t>(std::max(dictterm, 0)));
+    dictionary = std::make_unique<recnode *[]>(static_cast<size_t>(dictterm > 0 ? dictterm : 1));
+}
+
+void clearlexicon()
+{
+    dictionary.reset();
+    lexstore.clear();
+    lexstore.shrink_to_fit();
+    lexindex.clear();
+    lexindex.shrink_to_fit();
+    dictterm = -1;
+    numerrors = 0;
+    numnodes = prob_tot = 0;
+}
+
+void clearrecoveredlexicon()
+{
+    restoredstore.clear();
+    std::fill(std::begin(restoredlexarray), std::end(restoredlexarray), nullptr);
+    lastrestored = -1;
+}
+
+const char *fourdigits(int n)
+{
+    static char digits[5];
+    n = std::clamp(n, 0, MAXFREQ);
+    std::snprintf(digits, sizeof digits, "%04d", n);
+    return digits;
+}
+
+void d_err(const char *m1, const char *m2)
+{
+    if (++numerrors <= NLEXERRORS)
+        v_err(m1, m2, "");
+}
+
+const char *getfieldptr(const char *record, int n)
+{
+    if (record == nullptr)
+        return "";
+    const char *s = record;
+    for (int field = 1; field < n; field++) {
+        s = fieldend(s, field);
+        if (*s == 0)
+            return s;
+        s++;
+    }
+    return s;
+}
+
+// The frequency in field 4; an empty or missing field counts 0.
+static int frequency(const char *record)
+{
+    const char *f = getfieldptr(record, 4);
+    int n = 0;
+    for (; *f >= '0' && *f <= '9' && n <= MAXFREQ; f++)
+        n = n * 10 + (*f - '0');
+    return std::min(n, MAXFREQ);
+}
+
+// ------------------------------------------------------------ reading
+
+namespace {
+
+// One line of a lexicon file being turned into a record.
+struct entryreader {
+    int field = 1;
+    int separators = 0;
+    bool any = false;                 // some token came on the line
+    bool toolong = false;
+    bool failed = false;              // an error was reported: the entry is dropped
+    char terminal[IDENTSIZE] = "";
+    int termlen = 0;
+    int poslen = 0;                   // characters of file_position
+    int ncomp = 0;                    // compound attributes collected
+    int complen[NATTRIBARRAY] = {};
+    bool freqseen = false;
+
+    void put(unsigned char c)
+    {
+        if (dictptr >= DICTBUFSIZE - 1) {
+            toolong = true;
+            return;
+        }
+        dictbuf[dictptr++] = static_cast<char>(c);
+    }
+    void puts(const char *s)
+    {
+        for (; *s; s++)
+            put(static_cast<unsigned char>(*s));
+    }
+    void position(const char *s)
+    {
+        for (; *s && poslen < FILEPOSSIZE - 1; s++)
+            file_position[poslen++] = *s;
+        file_position[poslen] = 0;
+    }
+    void compchar(unsigned char c)
+    {
+        if (ncomp >= NATTRIBARRAY) {
+            toolong = true;
+            return;
+        }
+        if (complen[ncomp] >= ATTRIBSIZE - 1) {
+            toolong = true;
+            return;
+        }
+        attribarray[ncomp][complen[ncomp]++] = static_cast<char>(c);
+    }
+    void closecomp()
+    {
+        if (ncomp < NATTRIBARRAY && complen[ncomp] > 0)
+            ncomp++;
+    }
+    // The compound attributes in order of their first type, each and a blank.
+    void writeattributes()
+    {
+        int order[NATTRIBARRAY];
+        for (int i = 0; i < ncomp; i++)
+            order[i] = i;
+        auto firsttype = [this](int i) {
+            const char *a = attribarray[i];
+            const void *m = std::memchr(a, ATTRMARK, static_cast<size_t>(complen[i]));
+            const char *p = static_cast<const char *>(m);
+            return p != nullptr && p + 1 < a + complen[i] ? static_cast<unsigned char>(p[1]) : 0;
+        };
+        std::stable_sort(order, order + ncomp,
+                         [&](int a, int b) { return firsttype(a) < firsttype(b); });
+        for (int i = 0; i < ncomp; i++) {
+            for (int k = 0; k < complen[order[i]]; k++)
+                put(static_cast<unsigned char>(attribarray[order[i]][k]));
+            put(' ');
+        }
+    }
+    void separator()
+    {
+        if (field == 3) {
+            closecomp();
+            writeattributes();
+        } else if (field == 4 && !freqseen) {
+            puts(fourdigits(1));
+        }
+        put('|');
+        separators++;
+        field++;
+    }
+    void attribute(int tok)
+    {
+        if (tok == TIDENT) {
+            if (!lookup_attr(identbuf)) {
+                d_err("Unknown attribute", identbuf);
+                failed = true;
+                return;
+            }
+            compchar(ATTRMARK);
+            compchar(static_cast<unsigned char>(att_class));
+            compchar(att_value == -1 ? TYPEONLY : static_cast<unsigned char>(att_value));
+        } else if (tok == '.' || tok == '<' || tok == '>') {
+            compchar(static_cast<unsigned char>(tok));
+        } else if (tok == ',') {
+            closecomp();
+        } else {
+            d_err("Unexpected character in attribute field", tok2str(tok));
+            failed = true;
+        }
+    }
+    void token(int tok)
+    {
+        any = true;
+        if (tok == '|') {
+            separator();
+            return;
+        }
+        switch (field) {
+        case 1:
+            if (tok == TIDENT) {
+                puts(identbuf);
+                position(identbuf);
+            } else {
+                put(static_cast<unsigned char>(tok));
+                char c[2] = {static_cast<char>(tok), 0};
+                position(c);
+            }
+            break;
+        case 2:
+            if (tok == TIDENT) {
+                puts(identbuf);
+                for (const char *s = identbuf; *s && termlen < IDENTSIZE - 1; s++)
+                    terminal[termlen++] = *s;
+                terminal[termlen] = 0;
+            } else {
+                put(static_cast<unsigned char>(tok));
+            }
+            break;
+        case 3:
+            attribute(tok);
+            break;
+        case 4:
+            if (tok == TIDENT && !freqseen) {
+                freqseen = true;
+                puts(fourdigits(static_cast<int>(std::min(std::atol(identbuf), 99999L))));
+            }
+            break;
+        default:
+            if (tok == TIDENT)
+                puts(identbuf);
+            else
+                put(static_cast<unsigned char>(tok));
+            break;
+        }
+    }
+};
+
+}  // namespace
+
+// The sign of the compound attribute at s: its "<" or ">", else a blank.
+static int compsign(const unsigned char *s)
+{
+    while (*s && *s != ' ' && *s != '|') {
+        if (*s == ATTRMARK && s[1] && s[2]) {
+            s += 3;
+            continue;
+        }
+        if (*s == '<' || *s == '>')
+            return *s;
+        s++;
+    }
+    return ' ';
+}
+
+// Field 3 of a record in the decoded form of recnode::attrcode; empty when
+// it does not fit that form.
+static std::string encodeattrs(const char *record)
+{
+    locate_comp(getfieldptr(record, 3));
+    std::string code(1, static_cast<char>(lexatt_index));
+    for (int k = 0; k < lexatt_index; k++) {
+        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT)
+            return "";
+        const unsigned char *p = ubytes(lexatt[k].start);
+        code += static_cast<char>(compsign(p));
+        code += static_cast<char>(lexatt[k].count);
+        for (int i = 0; i < lexatt[k].count; p++) {
+            if (*p == ATTRMARK && p[1] && p[2]) {
+                code += static_cast<char>(p[1]);
+                code += static_cast<char>(p[2]);
+                p += 2;
+                i++;
+            }
+        }
+    }
+    return code;
+}
+
+static recnode *newentry(const char *record)
+{
+    auto node = std::make_unique<recnode>();
+    node->recordptr = v_strdup(record);
+    return node.release();
+}
+
+// A terminal's entries in storing order with their decoded field 3, side by
+// side so that a search over them reads memory in order.
+static void indexentry(int t, recnode *node)
+{
+    termindex &ix = lexindex[static_cast<size_t>(t)];
+    std::string code = encodeattrs(node->recordptr.get());
+    ix.entries.push_back(node);
+    ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
+    ix.codes += code;
+}
+
+int readentry(int linktolexicon)
+{
+    entryreader e;
+    dictptr = 0;
+    file_position[0] = 0;
+    for (;;) {
+        int tok = v_peep();
+        if (tok == TEOF)
+            break;
+        if (tok == TLINEEND) {
+            v_next();
+            break;
+        }
+        if (!e.failed)
+            e.token(tok);
+        v_next();
+    }
+    dictbuf[dictptr] = 0;
+    if (!e.any || e.failed)
+        return 0;
+    if (e.separators < 2) {
+        d_err("Entry has fewer than two complete fields", "");
+        return 0;
+    }
+    while (e.separators < NSEPARATORS) {
+        e.put('|');
+        e.separators++;
+    }
+    if (dictptr > 0 && dictbuf[dictptr - 1] != '|')
+        e.put('|');
+    if (e.toolong) {
+        d_err("Entry is too long", "");
+        return 0;
+    }
+    dictbuf[dictptr] = 0;
+    const char *record = dictbuf;
+    if (record[0] == '\\' && record[1] == 'r')
+        record += 2;
+    if (linktolexicon) {
+        int t = lookup_terminal(e.terminal);
+        if (t < 0 || t >= dictterm || !dictionary) {
+            d_err("Terminal not found:", e.terminal);
+            return 0;
+        }
+        recnode *node = newentry(record);
+        lexstore.emplace_back(node);
+        node->previous = dictionary[t];
+        dictionary[t] = node;
+        indexentry(t, node);
+        return 1;
+    }
+    if (lastrestored >= NRESTORED - 1) {
+        d_err("Too many restored entries", "");
+        return 0;
+    }
+    recnode *node = newentry(record);
+    restoredstore.emplace_back(node);
+    node->previous = lastrestored >= 0 ? restoredlexarray[lastrestored] : nullptr;
+    restoredlexarray[++lastrestored] = node;
+    return 1;
+}
+
+void readdict(const char *filename)
+{
+    file_operation = "lexicon input";
+    file_position[0] = 0;
+    v_stat = 0;
+    numentries = 0;
+    numerrors = 0;
+    if (dictterm < 0)
+        initdict();
+    if (!openfile(filename, 1))
+        return;
+    while (v_peep() != TEOF) {
+        if (readentry(1) && ++numentries % 100 == 0) {
+            char msg[ENGLINESIZE];
+            std::snprintf(msg, sizeof msg, "Lexical Entries Processed: %ld", numentries);
+            progress(msg);
+        }
+    }
+    file_position[0] = 0;
+    v_linef(7, "Total Words: %ld. Number of Errors: %ld", numentries, numerrors);
+}
+
+int readlexicon(const char *text, size_t len)
+{
+    char name[] = "/tmp/kellexXXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0)
+        return 0;
+    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
+    close(fd);
+    if (written)
+        readdict(name);
+    closeall();
+    unlink(name);
+    return written ? static_cast<int>(numentries) : 0;
+}
+
+// ------------------------------------------------------------ listing
+
+// A record as a line: the value byte of a segment naming only a type is
+// shown as that type's name, so that no byte 255 reaches a corefile.
+std::string showrecord(const char *record)
+{
+    std::string line;
+    if (record == nullptr)
+        return line;
+    const unsigned char *p = ubytes(record);
+    int field = 1;
+    while (*p) {
+        if (field == 3 && *p == ATTRMARK && p[1] && p[2]) {
+            line += static_cast<char>(p[0]);
+            line += static_cast<char>(p[1]);
+            if (p[2] == TYPEONLY)
+                line += att_get_name(p[1], -1);
+            else
+                line += static_cast<char>(p[2]);
+            p += 3;
+            continue;
+        }
+        if (*p == '|')
+            field++;
+        line += *p == TYPEONLY ? '?' : static_cast<char>(*p);
+        p++;
+    }
+    return line;
+}
+
+void printlex()
+{
+    if (!dictionary)
+        return;
+    for (int t = 0; t < dictterm; t++)
+        for (const recnode *r = dictionary[t]; r != nullptr; r = r->previous)
+            v_line(7, 0, showrecord(r->recordptr.get()));
+}
+
+// ---------------------------------------------------- attribute agreement
+
+void locate_comp(const char *field3)
+{
+    lexatt_index = 0;
+    const unsigned char *p = ubytes(field3);
+    while (*p && *p != '|' && lexatt_index < NLEXATT) {
+        if (*p == ' ') {
+            p++;
+            continue;
+        }
+        lex_comp &c = lexatt[lexatt_index++];
+        c.start = reinterpret_cast<const char *>(p);
+        c.count = 0;
+        while (*p && *p != ' ' && *p != '|') {
+            if (*p == ATTRMARK && p[1] && p[2]) {
+                c.count++;
+                p += 3;
+            } else {
+                p++;
+            }
+        }
+    }
+}
+
+// A record's compound attribute against rows: as many segments as rows, the
+// same types, and each value the record gives valid for the row's value.
+// Open rows note the record's value; `noted` receives them.
+static bool agrees(const unsigned char *comp, int count, const attr_row *rows, int nrows,
+                   int *noted)
+{
+    if (count != nrows)
+        return false;
+    int sign = compsign(comp);
+    int i = 0;
+    for (const unsigned char *s = comp; i < nrows && *s && *s != ' ' && *s != '|';) {
+        if (!(*s == ATTRMARK && s[1] && s[2])) {
+            s++;
+            continue;
+        }
+        int segtype = s[1], value = s[2];
+        const attr_row &row = rows[i];
+        if (segtype != row.type)
+            return false;
+        if (value != TYPEONLY) {
+            if (row.value != -1) {
+                if (!valid(sign, segtype, value, row.value))
+                    return false;
+            } else if (noted != nullptr) {
+                noted[i] = value;
+            }
+        }
+        i++;
+        s += 3;
+    }
+    return true;
+}
+
+static int firsttype(const lex_comp &c)
+{
+    const unsigned char *s = ubytes(c.start);
+    for (; *s && *s != ' ' && *s != '|'; s++)
+        if (*s == ATTRMARK && s[1])
+            return s[1];
+    return 0;
+}
+
+int match_comp(int k)
+{
+    if (k < 0 || k >= lexatt_index)
+        return 0;
+    int noted[NATTRROWS];
+    std::fill(std::begin(noted), std::end(noted), -1);
+    if (!agrees(ubytes(lexatt[k].start), lexatt[k].count, attr, attr_index, noted))
+        return 0;
+    if (newM == 1)
+        for (int i = 0; i < attr_index; i++)
+            if (noted[i] != -1 && attr[i].ltindex >= 0 && attr[i].ltindex < NDELAY)
+                lt_delayed[attr[i].ltindex].choice = noted[i];
+    return 1;
+}
+
+// Some compound attribute of the located record agrees with the rows in
+// attr; the search stops at a first type beyond the first row's.
+static int match_located()
+{
+    if (attr_index == 0)
+        return 1;
+    for (int k = 0; k < lexatt_index; k++) {
+        if (firsttype(lexatt[k]) > attr[0].type)
+            return 0;
+        if (match_comp(k))
+            return 1;
+    }
+    return 0;
+}
+
+int match_attr(const char *record, attr_list list)
+{
+    if (list == nullptr)
+        return 1;
+    locate_comp(getfieldptr(record, 3));
+    for (; list != nullptr; list = list->next) {
+        if (newM == 1)
+            lt_decompose_comp_attr(list->first);
+        else
+            decompose_comp_attr(list->first);
+        if (!match_located())
+            return 0;
+    }
+    return 1;
+}
+
+int match_single_attr(const char *record)
+{
+    if (record == nullptr)
+        return 0;
+    locate_comp(getfieldptr(record, 3));
+    return match_located();
+}
+
+// ------------------------------------------------------------ choosing
+
+namespace {
+
+// The leaf's compound attributes decomposed once for a whole walk of a
+// terminal's entries: nothing is written while the lexicon is searched.
+struct leafrows {
+    int n = 0;
+    int count[NLEXATT];
+    attr_row rows[NLEXATT][NATTRROWS];
+
+    explicit leafrows(attr_list list)
+    {
+        for (; list != nullptr && n < NLEXATT; list = list->next, n++) {
+            decompose_comp_attr(list->first);
+            count[n] = attr_index;
+            std::copy(attr, attr + attr_index, rows[n]);
+        }
+    }
+    // One decoded compound attribute against rows, as agrees() does on text.
+    static bool agreecode(const unsigned char *c, const attr_row *r, int nrows)
+    {
+        int sign = c[0];
+        if (c[1] != nrows)
+            return false;
+        c += 2;
+        for (int i = 0; i < nrows; i++, c += 2) {
+            if (c[0] != r[i].type)
+                return false;
+            if (c[1] == TYPEONLY || r[i].value == -1 || c[1] == r[i].value)
+                continue;
+            if (sign == ' ' || !valid(sign, c[0], c[1], r[i].value))
+                return false;
+        }
+        return true;
+    }
+    bool agree(const unsigned char *code) const
+    {
+        int ncomp = code[0];
+        for (int j = 0; j < n; j++) {
+            if (count[j] == 0)
+                continue;
+            bool found = false;
+            const unsigned char *c = code + 1;
+            for (int k = 0; k < ncomp && !found; k++, c += 2 + 2 * c[1]) {
+                if (c[1] > 0 && c[2] > rows[j][0].type)
+                    break;
+                found = agreecode(c, rows[j], count[j]);
+            }
+            if (!found)
+                return false;
+        }
+        return true;
+    }
+    bool agreetext(const char *record) const
+    {
+        locate_comp(getfieldptr(record, 3));
+        for (int j = 0; j < n; j++) {
+            bool found = count[j] == 0;
+            for (int k = 0; k < lexatt_index && !found; k++) {
+                if (firsttype(lexatt[k]) > rows[j][0].type)
+                    break;
+                found = agrees(ubytes(lexatt[k].start), lexatt[k].count, rows[j], count[j],
+                               nullptr);
+            }
+            if (!found)
+                return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+void locate_matches(t_dict_lookup *lookup, int terminal)
+{
+    numnodes = 0;
+    prob_tot = 0;
+    if (!dictionary || terminal < 0 || terminal >= dictterm)
+        return;
+    newM = 0;
+    const leafrows leaf(lookup->attributes);
+    const char *pattern = lookup->preferredchoice.get();
+    const char *fields = lookup->fields.get();
+    const termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    const auto *codes = ubytes(ix.codes.data());
+    for (size_t i = ix.entries.size(); i-- > 0;) {
+        if (leaf.n > 0 && ix.at[i] != NOCODE && !leaf.agree(codes + ix.at[i]))
+            continue;
+        recnode *r = ix.entries[i];
+        const char *record = r->recordptr.get();
+        if (leaf.n > 0 && ix.at[i] == NOCODE && !leaf.agreetext(record))
+            continue;
+        if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
+            continue;
+        if (fields != nullptr && !match_lsp(fields, record))
+            continue;
+        if (numnodes >= NCANDIDATES - 1)
+            break;
+        prob_tot += frequency(record);
+        nodearray[numnodes] = r;
+        prob_array[numnodes++] = prob_tot;
+    }
+}
+
+recnode *select_match()
+{
+    int r = getrandom(prob_tot);
+    for (int i = 0; i < numnodes; i++)
+        if (prob_array[i] > r && r >= 0)
+            return nodearray[i];
+    return nullptr;
+}
+
+void apply_vf_single(char *record, int n)
+{
+    if (record == nullptr || n == -1)
+        return;
+    char *f = const_cast<char *>(getfieldptr(record, 4));
+    if (std::strcspn(f, "|") != 4)
+        return;                       // no four digits to rewrite in place
+    int freq = frequency(record);
+    if (n >= 0)
+        freq = n;
+    else if (n == -2)
+        freq += 5;
+    else if (n == -3)
+        freq *= 2;
+    else if (n == -4)
+        freq /= 2;
+    else
+        return;
+    std::memcpy(f, fourdigits(freq), 4);
+}
+
+void getdictent(t_dict_lookup *lookup)
+{
+    lookup->dictionary = nullptr;
+    int t = lookup_terminal(lookup->class_.get());
+    if (t < 0 || t >= dictterm) {
+        lookup->error = 1;
+        return;
+    }
+    locate_matches(lookup, t);
+    recnode *chosen = numnodes > 0 && prob_tot > 0 ? select_match() : nullptr;
+    if (chosen == nullptr) {
+        lookup->error = 3;
+        return;
+    }
+    apply_vf_single(chosen->recordptr.get(), lookup->vf);
+    lookup->dictionary = chosen->recordptr.get();
+    lookup->error = 0;
+}
+
+void getwords(int start)
+{
+    for (int i = std::max(start, 0); i < d_table_count && i < NDICTSLOTS; i++) {
+        t_dict_lookup &slot = dict_table[i];
+        if (slot.pointed_at != 1 || slot.class_ == nullptr || slot.class_[0] == 0)
+            continue;
+        getdictent(&slot);
+        if (slot.error == 1)
+            v_err("Terminal not found:", slot.class_.get(), "");
+        else if (slot.error == 3)
+            v_err("No lexical entry found for", slot.class_.get(), "");
+        else if (slot.dictionary != nullptr && slot.dictionary[0] == TILT)
+            if (t_treenode *seq = ilt_create_lsps(slot.dictionary))
+                slot.lspseq = seq;
+    }
+    scan_ilts();
+}
+
+const char *exactword(const char *pattern, const recnode *list)
+{
+    if (pattern == nullptr || pattern[0] == 0)
+        return nullptr;
+    for (; list != nullptr; list = list->previous) {
+        const char *record = list->recordptr.get();
+        if (record[0] != 0 && match_wild(pattern + 1, record + 1, '"', '"'))
+            return record;
+    }
+    return nullptr;
+}
+
+// ------------------------------------------------------------ VFREQ
+
+namespace {
+
+// The node that VFREQ describes: a terminal's name, an optional attribute
+// list in brackets, and attachments after "/": a quoted mandated word,
+// "+" or "$" and a number for the adjustment, or a field number, "=" and
+// the field's values as a restriction.
+struct vfnode {
+    std::string name;
+    attr_list attributes = nullptr;
+    v_text preferred;
+    std::vector<std::string> fields;  // restricted field n at n - 1
+    int vf = -1;
+    bool bad = false;
+
+    ~vfnode() { purge_attr_list(&attributes); }
+
+    explicit vfnode(const char *text)
+    {
+        std::string t;
+        bool quoted = false;
+        for (const char *p = text; *p; p++) {   // blanks outside quotes dropped
+            if (*p == '"')
+                quoted = !quoted;
+            if (quoted || *p != ' ')
+                t += *p;
+        }
+        const char *p = t.c_str();
+        while (identchar(static_cast<unsigned char>(*p)))
+            name += *p++;
+        if (*p == '[') {
+            p++;
+            while (*p && *p != ']') {
+                p = text_to_comp_struct(p, 0);
+                if (comp_attr_register != nullptr) {
+                    add_attr_to_list(&attributes, comp_attr_register);
+                    comp_attr_register = nullptr;
+                }
+                if (*p == ',')
+                    p++;
+                else if (*p != ']') {
+                    bad = true;
+                    return;
+                }
+            }
+            if (*p == ']')
+                p++;
+        }
+        while (*p == '/') {
+            p++;
+            if (*p == '"') {
+                const char *end = std::strchr(p + 1, '"');
+                size_t n = end ? static_cast<size_t>(end - p - 1) : std::strlen(p + 1);
+                preferred = v_strdup(std::string(p + 1, n).c_str());
+                p += n + 1 + (end ? 1 : 0);
+            } else if (*p == '+' || *p == '$') {
+                bool minus = *p++ == '$';
+                int n = 0;
+                while (*p >= '0' && *p <= '9' && n < 1000000)
+                    n = n * 10 + (*p++ - '0');
+                vf = minus ? -n : n;
+            } else if (*p >= '1' && *p <= '9') {
+                int field = 0;
+                while (*p >= '0' && *p <= '9' && field < 1000)
+                    field = field * 10 + (*p++ - '0');
+                if (*p != '=') {
+                    bad = true;
+                    return;
+                }
+                p++;
+                if (fields.size() < static_cast<size_t>(field))
+                    fields.resize(static_cast<size_t>(field));
+                std::string &values = fields[static_cast<size_t>(field - 1)];
+                values.clear();
+                while (*p && *p != '/')
+                    values += *p++;
+            } else {
+                bad = true;
+                return;
+            }
+        }
+        if (*p != 0)
+            bad = true;
+    }
+    // The restrictions as a record-like text; fields not named accept anything.
+    std::string restrictions() const
+    {
+        std::string text;
+        for (size_t i = 0; i < fields.size(); i++)
+            text += (fields[i].empty() && i >= 3 ? "?" : fields[i]) + "|";
+        return text;
+    }
+};
+
+}  // namespace
+
+void vary_frequency(const char *text)
+{
+    v_linef(7, "VF %s", text);
+    int keepdelay = delayptr;
+    {
+        vfnode node(text);
+        int t = node.bad ? -1 : lookup_terminal(node.name.c_str());
+        if (t < 0 || t >= dictterm) {
+            v_line(7, 0, "terminal class not found");
+        } else {
+            t_dict_lookup lookup{};
+            lookup.class_ = v_strdup(node.name.c_str());
+            lookup.preferredchoice = std::move(node.preferred);
+            lookup.fields = node.fields.empty() ? nullptr : v_strdup(node.restrictions().c_str());
+            lookup.attributes = node.attributes;
+            lookup.vf = node.vf;
+            lookup.pointed_at = 1;
+            locate_matches(&lookup, t);
+            lookup.attributes = nullptr;
+            char msg[ENGLINESIZE];
+            std::snprintf(msg, sizeof msg, "%d matches; <RETN> continues, <DEL> aborts", numnodes);
+            if (diserr(msg) != 2)
+                for (int i = 0; i < numnodes; i++)
+                    apply_vf_single(nodearray[i]->recordptr.get(), lookup.vf);
+            if (diserr("Display matches? <RETN> yes, <DEL> no") != 2)
+                for (int i = 0; i < numnodes; i++)
+                    v_line(7, 0, showrecord(nodearray[i]->recordptr.get()));
+            del = 0;
+        }
+    }
+    delayptr = keepdelay;
+}
