@@ -22,7 +22,7 @@ fi
 jobs=$(nproc 2>/dev/null || echo 2)
 build() {   # build <dir> [cmake options...]
   dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEL_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 

@@ -120,6 +120,11 @@ extern const char *fparam1, *fparam2, *fparam3, *fparam4;
 extern char versionbuffer[VERSIONSIZE];
 
 int kelmain(int argc, char **argv);
+
+// buildinfo.cpp
+extern const char kelversion[];       // "1.0.0"
+extern const char kelbuilddate[];     // "Jul 27 2020"
+extern const char kelbuildtime[];     // "17:32:22"
 void initstate();                     // every subsystem back to its start-up state
 void editor();
 void goodbye();
