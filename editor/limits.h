@@ -7,6 +7,7 @@ inline constexpr int NCORE = 20;               // corefiles 0..19
 inline constexpr int64_t TEXTSIZE = 4000000;   // characters in the text arena
 inline constexpr int64_t HIADDR = 3999000;     // soft end: 1,000 characters of head-room
 inline constexpr unsigned char FREECH = 255;   // a free character of the arena
+inline constexpr int MAXCOLUMN = static_cast<int>(TEXTSIZE);  // no line is longer than the arena
 inline constexpr int NAMESIZE = 49;            // file names: 48 characters and a zero
 inline constexpr int NVIEWS = 8;               // view types 0..7
 inline constexpr int NOBJECTS = 6;             // object codes 0..5 with an edit mask

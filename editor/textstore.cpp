@@ -687,8 +687,8 @@ void advfile(int n)
         col += f.lnptr->length + 1;
     if (col < 1)
         col = 1;
-    if (col > INT32_MAX)
-        col = INT32_MAX;
+    if (col > MAXCOLUMN)
+        col = MAXCOLUMN;
     f.curcol = static_cast<int>(col);
 }
 
