@@ -58,6 +58,7 @@ inline constexpr int INCNAMESIZE = 80;         // an included file's name: 79 ch
 inline constexpr int MACRODEPTH = 20;          // macro expansions open at once
 inline constexpr int MACRONAMESIZE = 50;       // namebuf: 49 characters
 inline constexpr int MACRODEFSIZE = 1000;      // defbuf: 999 characters
+inline constexpr int64_t MACROTEXTLIMIT = 1000000;  // macro text read from one file and its inclusions
 inline constexpr int TOKSTRSIZE = 60;          // outbuf of tok2str
 inline constexpr int FILEPOSSIZE = 40;         // file_position
 inline constexpr int NATTRTYPES = 254;         // attribute types 1..253

@@ -65,6 +65,7 @@ struct expansion {
 };
 static expansion macrostack[MACRODEPTH + 1];  // entries 1..macroptr
 static int pushback = NOCHAR;         // a character of the file read too far
+static int64_t expanded;              // macro text used since the file was opened
 
 // Identifier characters: letters, digits, underscore, the accented Latin-1
 // letters, byte 4, and '%'.
@@ -313,6 +314,13 @@ static bool finishident(int c)
             clearident();
             if (macroptr >= MACRODEPTH)
                 return false;
+            expanded += static_cast<int64_t>(m->def.size()) + 1;
+            if (expanded > MACROTEXTLIMIT) {  // macros calling each other many times over
+                v_err("macro expansion too long, reading stopped", "", "");
+                v_stat = 1;
+                closeall();
+                return false;
+            }
             macrostack[++macroptr] = {m->def.c_str(), c};
             return true;
         }
@@ -542,6 +550,7 @@ bool openfile(const char *name, int lfr)
     clearident();
     qreset();
     lfret = lfr;
+    expanded = 0;
     std::FILE *f = std::fopen(name, "rb");
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
