@@ -39,7 +39,7 @@ static bool named()
 // A file that opens for reading and is not a directory.
 static bool readable(const char *name)
 {
-    int fd = open(name, O_RDONLY);
+    int fd = openregular(name);
     if (fd < 0)
         return false;
     struct stat st;
@@ -63,7 +63,7 @@ void fpw()
 {
     if (!named())
         return;
-    int fd = open(curfile, O_WRONLY);
+    int fd = open(curfile, O_WRONLY | O_NONBLOCK);  // a FIFO without a reader must not block
     if (fd < 0) {
         refuse("File not found (or no write permission)");
         return;
@@ -103,7 +103,7 @@ int readfile(const char *name, char *buf, int size)
 {
     if (size < 1)
         return -1;
-    std::FILE *f = std::fopen(name, "rb");
+    std::FILE *f = fopenregular(name);
     if (f == nullptr)
         return -1;
     int n = 0;
@@ -344,7 +344,7 @@ void gfile()
     lrange(first, last);
     bool check = recboolcheck[0] != 0;
     ioerr = 0;
-    fptr = std::fopen(curfile, "rb");
+    fptr = fopenregular(curfile);
     if (fptr == nullptr) {
         ioerr = IONOFILE;
         return;

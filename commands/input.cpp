@@ -578,7 +578,7 @@ int canread()
         diserr("Empty filename");
         return 0;
     }
-    int fd = open(name, O_RDONLY);
+    int fd = openregular(name);
     if (fd < 0) {
         diserr("File not found (or no read permission)");
         return 0;
@@ -593,7 +593,7 @@ int canwrite()
     filename(name);
     if (name[0] == '\0')
         return 0;
-    int fd = open(name, O_WRONLY);
+    int fd = open(name, O_WRONLY | O_NONBLOCK);
     if (fd < 0)
         return 0;
     close(fd);

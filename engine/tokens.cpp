@@ -264,7 +264,7 @@ static void include()
         v_stat = 1;
         return;
     }
-    std::FILE *f = std::fopen(name, "rb");
+    std::FILE *f = fopenregular(name);
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
         v_stat = 1;
@@ -551,7 +551,7 @@ bool openfile(const char *name, int lfr)
     qreset();
     lfret = lfr;
     expanded = 0;
-    std::FILE *f = std::fopen(name, "rb");
+    std::FILE *f = fopenregular(name);
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
         v_stat = 1;

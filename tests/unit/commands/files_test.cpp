@@ -326,3 +326,27 @@ TEST_F(Files, DefaultRangeReachesTheEndOfLongFiles)
     EXPECT_EQ(copy.size(), text.size());
     EXPECT_TRUE(copy == text);
 }
+
+// A FIFO, a device or a directory is refused as a missing file without
+// blocking in open() or reading for ever.
+TEST_F(Files, OnlyRegularFilesAreRead)
+{
+    std::string fifo = path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &name : {fifo, std::string("/dev/zero"), std::string(dir)}) {
+        EXPECT_LT(openregular(name.c_str()), 0) << name;
+        EXPECT_EQ(fopenregular(name.c_str()), nullptr) << name;
+        std::strcpy(curfile, name.c_str());
+        EXPECT_FALSE(fprs()) << name;
+        char buf[16];
+        EXPECT_EQ(readfile(name.c_str(), buf, sizeof buf), -1) << name;
+    }
+    command("FE" + fifo + "\r\r");
+    EXPECT_TRUE(wassent("$meFile not found (or no read permission)"));
+    command("PR" + fifo + "\r\r");
+    EXPECT_EQ(vl_result[0], 0);
+    std::FILE *f = fopenregular(file("plain", "text\n").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(std::fgetc(f), 't');
+    std::fclose(f);
+}
