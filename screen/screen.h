@@ -158,3 +158,5 @@ void ResHandler(int sig);
 void FpHandler(int sig);
 void PipeHandler(int sig);
 void WindowHandler(int sig);
+void ChldHandler(int sig);
+bool takeinterrupt();                 // true, once, after the interrupt key

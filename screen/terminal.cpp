@@ -38,7 +38,7 @@ static termios newintrps;             // the editor's modes
 static int nlines = 24, ncols = 80;   // window size last measured
 
 static int sigwfd = -1;               // write end of the wake-up pipe
-static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe;
+static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe, gotchld;
 
 static const char cmdkey[] = "\x03";  // what an interrupt types
 
@@ -276,6 +276,16 @@ void SuspHandler(int) { note(gottstp); }
 void ResHandler(int) { note(gotcont); }
 void PipeHandler(int) { note(gotpipe); }
 void WindowHandler(int) { note(gotwinch); }
+void ChldHandler(int) { note(gotchld); }
+
+bool takeinterrupt()
+{
+    if (!gotint)
+        return false;
+    gotint = 0;
+    abortreq = 0;
+    return true;
+}
 
 // An arithmetic fault is synchronous and is dealt with here. Without a
 // recovery point it is a real fault: the start modes are put back (tcsetattr
@@ -307,6 +317,7 @@ static constexpr sigrow sigtable[] = {
     {SIGFPE, FpHandler},
     {SIGPIPE, PipeHandler},
     {SIGWINCH, WindowHandler},
+    {SIGCHLD, ChldHandler},
 };
 
 // No SA_RESTART: a signal ends the key reader's wait at once.
@@ -327,7 +338,7 @@ void setsig()
         struct sigaction sa{};
         sa.sa_handler = r.handler;
         sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;
+        sa.sa_flags = r.sig == SIGCHLD ? SA_RESTART | SA_NOCLDSTOP : 0;  // children end at any time
         sigaction(r.sig, &sa, nullptr);
     }
 }
@@ -400,6 +411,10 @@ bool sigpoll()
         gotpipe = 0;
         killprog();
         any = true;
+    }
+    if (gotchld) {
+        gotchld = 0;
+        reapdriver();
     }
     if (gottstp) {
         gottstp = 0;
