@@ -241,11 +241,26 @@ void pushfn(const char *s)
         fnstack[++fnptr] = s;
 }
 
+// The interrupt key while strings run: every pushed string and loop is
+// dropped and the keyboard has the input again.
+static void interruptstrings()
+{
+    std::fill(std::begin(fnstack), std::end(fnstack), nullptr);
+    fnptr = 0;
+    std::fill(std::begin(loopstack), std::end(loopstack), nullptr);
+    loopptr = 0;
+    loopdepth = 0;
+    escflg = 0;
+    progress("Procedure interrupted");
+}
+
 void fetchchar()
 {
     for (;;) {
         termrefresh();
         int c;
+        if (stringactive() && takeinterrupt())
+            interruptstrings();
         bool fromstring = stringactive();
         if (fromstring) {
             c = peekstr();
