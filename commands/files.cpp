@@ -2,12 +2,14 @@
 // string files (procedures and templates) read whole into memory with the
 // brace notation between '~' characters, and text files read into and
 // written from corefiles, line ranges and object prefixes included.
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -561,6 +563,43 @@ static bool putfile(const char *name, const char *how)
     return ok;
 }
 
+// Writes the range over file `name` itself. The text is made in memory
+// first, and a regular file gets the room for it before a byte of the old
+// text is touched: a file system without that room leaves the file whole.
+static bool putinplace(const char *name)
+{
+    char *data = nullptr;
+    size_t size = 0;
+    std::FILE *mem = open_memstream(&data, &size);
+    if (mem == nullptr)
+        return false;
+    bool ok = pfile(mem) == 0;
+    ok = std::fclose(mem) == 0 && ok;
+    std::unique_ptr<char, decltype(&std::free)> text(data, &std::free);
+    if (!ok)
+        return false;
+    int fd = open(name, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && size > 0 && posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0) {
+        close(fd);
+        return false;
+    }
+    for (size_t done = 0; ok && done < size;) {
+        ssize_t n = regular ? pwrite(fd, data + done, size - done, static_cast<off_t>(done))
+                            : write(fd, data + done, size - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            ok = false;
+    }
+    if (ok && regular && (ftruncate(fd, static_cast<off_t>(size)) != 0 || fsync(fd) != 0))
+        ok = false;
+    return close(fd) == 0 && ok;
+}
+
 // Replaces file `name` by the range without ever leaving it half written:
 // a regular file is written whole to a new file in its directory, with its
 // permissions, which then takes its place. Devices, pipes, files with more
@@ -572,13 +611,13 @@ static bool replacefile(const char *name)
     const char *target = realpath(name, real) != nullptr ? real : name;
     struct stat st;
     if (stat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
-        return putfile(name, "wb");
+        return putinplace(name);
     std::string tmp = target;
     size_t slash = tmp.rfind('/');
     tmp = (slash == std::string::npos ? std::string(".") : tmp.substr(0, slash)) + "/.kelXXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0)
-        return putfile(name, "wb");
+        return putinplace(name);
     if ((st.st_uid != geteuid() || st.st_gid != getegid()) && fchown(fd, st.st_uid, st.st_gid) != 0) {
         // the new file stays ours: only its owner differs from the old one's
     }

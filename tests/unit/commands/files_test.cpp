@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -346,4 +347,67 @@ TEST_F(Files, OnlyRegularFilesAreRead)
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(std::fgetc(f), 't');
     std::fclose(f);
+}
+
+// A file with two links is written in place; without room for the new text
+// both names keep the old one.
+TEST_F(Files, FailedOverwriteInPlaceKeepsTheOldFile)
+{
+    std::string old = file("old", "old text\n");
+    std::string other = path("other");
+    ASSERT_EQ(link(old.c_str(), other.c_str()), 0);
+    command("FE" + file("src", std::string(400, 'y') + "\n") + "\r");
+    command("NA" + old + "\r");
+    curcore().edited = true;
+    {
+        sizelimit limit(100);
+        command("OV" + old + "\r\r");
+    }
+    EXPECT_TRUE(wassent("$me Write Failed "));
+    EXPECT_TRUE(curcore().edited);
+    EXPECT_EQ(slurp(old), "old text\n");
+    EXPECT_EQ(slurp(other), "old text\n");
+
+    command("OV" + old + "\r");
+    EXPECT_FALSE(curcore().edited);
+    EXPECT_EQ(slurp(other), std::string(400, 'y') + "\n");
+    command("FE" + file("src", "short\n") + "\r");
+    command("NA" + old + "\r");
+    command("OV" + old + "\r");
+    EXPECT_EQ(slurp(other), "short\n");     // a shorter text leaves no tail behind
+}
+
+// The same on a full file system, where a small tmpfs can be mounted.
+TEST_F(Files, OverwriteOnAFullFileSystemKeepsTheOldFile)
+{
+    std::string mnt = path("mnt");
+    ASSERT_EQ(mkdir(mnt.c_str(), 0700), 0);
+    if (mount("kel", mnt.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        rmdir(mnt.c_str());
+        GTEST_SKIP() << "no tmpfs could be mounted: " << std::strerror(errno);
+    }
+    std::string old = mnt + "/old", other = mnt + "/other", filler = mnt + "/filler";
+    {
+        std::FILE *f = std::fopen(old.c_str(), "wb");
+        std::fputs("old text\n", f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(link(old.c_str(), other.c_str()), 0);
+    {
+        std::FILE *f = std::fopen(filler.c_str(), "wb");
+        std::string block(4096, 'f');
+        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {}
+        std::fclose(f);
+    }
+    command("FE" + file("src", std::string(20000, 'y') + "\n") + "\r");
+    command("NA" + old + "\r");
+    command("OV" + old + "\r\r");
+    EXPECT_TRUE(wassent("$me Write Failed "));
+    EXPECT_EQ(slurp(old), "old text\n");
+    EXPECT_EQ(slurp(other), "old text\n");
+    unlink(filler.c_str());
+    unlink(other.c_str());
+    unlink(old.c_str());
+    umount(mnt.c_str());
+    rmdir(mnt.c_str());
 }
