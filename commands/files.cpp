@@ -211,8 +211,13 @@ int tabcol(int col)
 
 // Line drawings carry no data in this system: the reader finds no picture
 // (handle 0) and never fails, the writer writes nothing.
+// Until they do, a line that would start one is read as text, whole, so
+// that it is written back as it was.
+static constexpr bool PICTURES = false;
 static int64_t fetchpic() { return 0; }
 static int savepic(std::FILE *, const LINE *) { return 0; }
+
+static int64_t dropped;               // bytes 255 left out since the load began
 
 // The record check of FETCH, APPEND and INSERT with a check string in
 // recboolcheck: whether a line just read is kept. The check itself is the
@@ -274,8 +279,10 @@ int gline(std::FILE *in)
         if (c == '\r')
             continue;
         any = true;
-        if (c == FREECH)
+        if (c == FREECH) {
+            dropped++;
             continue;
+        }
         if (c == '\t' && octflag == 0) {
             do {
                 if (at >= end) {
@@ -307,7 +314,9 @@ int gline(std::FILE *in)
     linetype = n == 0 ? 5 : 0;
     if (fetchstyle == 1 && n >= 2 && textbase[start] == '\\') {
         int object = prefixobject(textbase[start + 1]);
-        if (object == 2) {
+        if (object == 2 && !PICTURES) {
+            object = -1;
+        } else if (object == 2) {
             freearena(start, at);
             n = 0;
             pichandle = fetchpic();
@@ -342,6 +351,7 @@ static void skipline(std::FILE *in)
 void gfile()
 {
     abortreq = 0;
+    dropped = 0;
     int first, last;
     lrange(first, last);
     bool check = recboolcheck[0] != 0;
@@ -410,6 +420,12 @@ void getfile()
         complain(" Bad Picture Encountered ");
     else if (ioerr == IONOFILE)
         refuse("File not found (or no read permission)");
+    if (dropped > 0) {                // the arena cannot hold them
+        char msg[80];
+        std::snprintf(msg, sizeof msg, " %lld characters of code 255 dropped ",
+                      static_cast<long long>(dropped));
+        diserr(msg);
+    }
 }
 
 void fetchfile()
