@@ -127,7 +127,7 @@ TEST_F(Files, GlineTrimsAndClassifiesLines)
         const char *text;
     };
     const want lines[] = {
-        {1, "abc|d"}, {0, "\\xkeep"}, {5, ""}, {2, ""}, {6, ""}, {4, "h"}, {3, "m x"},
+        {1, "abc|d"}, {0, "\\xkeep"}, {5, ""}, {0, "\\lpicture"}, {6, ""}, {4, "h"}, {3, "m x"},
         {0, "\\"}, {0, "a       b"}, {0, "x"}, {0, "y"}, {0, "z"}, {0, "last"},
     };
     for (const want &w : lines) {
