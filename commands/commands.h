@@ -125,6 +125,9 @@ int readfile(const char *name, char *buf, int size);
 // anything else fails as a missing file would.
 int openregular(const char *name);
 std::FILE *fopenregular(const char *name);
+// recover.cpp: every corefile with unsaved changes into a new recovery
+// file, each reported on standard error; the number that failed.
+int recoverfiles();
 void loadfile();
 void fetchfile();
 void appendfile();

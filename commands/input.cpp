@@ -259,8 +259,11 @@ void fetchchar()
     for (;;) {
         termrefresh();
         int c;
-        if (stringactive() && takeinterrupt())
-            interruptstrings();
+        if (stringactive()) {
+            checkend();
+            if (takeinterrupt())
+                interruptstrings();
+        }
         bool fromstring = stringactive();
         if (fromstring) {
             c = peekstr();
@@ -275,7 +278,7 @@ void fetchchar()
                 continue;
             if (c < 0) {
                 if (inptr == &stdinsource) {
-                    endofinput();
+                    inputended();
                     continue;
                 }
                 // A driver's output ended. Its end reads as the kill key,

@@ -39,6 +39,7 @@ static int nlines = 24, ncols = 80;   // window size last measured
 
 static int sigwfd = -1;               // write end of the wake-up pipe
 static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe, gotchld;
+static volatile sig_atomic_t gotend, endsig;  // a signal that ends the editor, and its number
 
 static const char cmdkey[] = "\x03";  // what an interrupt types
 
@@ -277,6 +278,29 @@ void ResHandler(int) { note(gotcont); }
 void PipeHandler(int) { note(gotpipe); }
 void WindowHandler(int) { note(gotwinch); }
 void ChldHandler(int) { note(gotchld); }
+void EndHandler(int sig)
+{
+    endsig = sig;
+    note(gotend);
+}
+
+// A hangup, quit or termination: the terminal gets its modes back, unsaved
+// corefiles go to recovery files, and the editor ends.
+static void endbysignal(int sig)
+{
+    reseterm();
+    std::fflush(stdout);
+    endchildren();
+    recoverfiles();
+    std::fprintf(stderr, "kel: ended by signal %d\n", sig);
+    std::exit(128 + sig);
+}
+
+void checkend()
+{
+    if (gotend)
+        endbysignal(endsig);
+}
 
 bool takeinterrupt()
 {
@@ -318,6 +342,9 @@ static constexpr sigrow sigtable[] = {
     {SIGPIPE, PipeHandler},
     {SIGWINCH, WindowHandler},
     {SIGCHLD, ChldHandler},
+    {SIGHUP, EndHandler},
+    {SIGQUIT, EndHandler},
+    {SIGTERM, EndHandler},
 };
 
 // No SA_RESTART: a signal ends the key reader's wait at once.
@@ -401,6 +428,7 @@ static void resize()
 
 bool sigpoll()
 {
+    checkend();
     bool any = false;
     if (gotint) {
         gotint = 0;
