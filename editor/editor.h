@@ -128,6 +128,7 @@ void identify();
 void uclcsw();
 void noop();
 void endofinput();                    // standard input ended: leave cleanly
+extern void (*inputended)();          // what the end of standard input does: endofinput
 
 // ----------------------------------------------------------------- entry.cpp
 // Text entry, rub-out and recall on text lines; the delete buffer; the
