@@ -105,6 +105,23 @@ protected:
         return r;
     }
 
+    // OVERWRITE of `old` with 400 characters that a 100-byte size limit
+    // refuses: the command fails and the file keeps its text.
+    void failedoverwrite(const std::string &old)
+    {
+        command("FE" + file("src", std::string(400, 'y') + "\n") + "\r");
+        command("NA" + old + "\r");
+        curcore().edited = true;
+        {
+            sizelimit limit(100);
+            command("OV" + old + "\r\r");
+        }
+        EXPECT_TRUE(wassent("$me Write Failed "));
+        EXPECT_EQ(vl_result[0], 0);
+        EXPECT_TRUE(curcore().edited);
+        EXPECT_EQ(slurp(old), "old text\n");
+    }
+
     // Runs command-line text (a RETURN leaves command mode at the end).
     void command(const std::string &text)
     {
@@ -272,17 +289,7 @@ TEST_F(Files, FailedOverwriteKeepsTheOldFile)
 {
     std::string old = file("old", "old text\n");
     ASSERT_EQ(chmod(old.c_str(), 0640), 0);
-    command("FE" + file("src", std::string(400, 'y') + "\n") + "\r");
-    command("NA" + old + "\r");
-    curcore().edited = true;
-    {
-        sizelimit limit(100);
-        command("OV" + old + "\r\r");
-    }
-    EXPECT_TRUE(wassent("$me Write Failed "));
-    EXPECT_EQ(vl_result[0], 0);
-    EXPECT_TRUE(curcore().edited);
-    EXPECT_EQ(slurp(old), "old text\n");
+    failedoverwrite(old);
     EXPECT_EQ(names().size(), 2u);           // no temporary file left behind
 
     command("OV" + old + "\r");
@@ -356,16 +363,7 @@ TEST_F(Files, FailedOverwriteInPlaceKeepsTheOldFile)
     std::string old = file("old", "old text\n");
     std::string other = path("other");
     ASSERT_EQ(link(old.c_str(), other.c_str()), 0);
-    command("FE" + file("src", std::string(400, 'y') + "\n") + "\r");
-    command("NA" + old + "\r");
-    curcore().edited = true;
-    {
-        sizelimit limit(100);
-        command("OV" + old + "\r\r");
-    }
-    EXPECT_TRUE(wassent("$me Write Failed "));
-    EXPECT_TRUE(curcore().edited);
-    EXPECT_EQ(slurp(old), "old text\n");
+    failedoverwrite(old);
     EXPECT_EQ(slurp(other), "old text\n");
 
     command("OV" + old + "\r");
