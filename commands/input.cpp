@@ -242,11 +242,29 @@ void pushfn(const char *s)
         fnstack[++fnptr] = s;
 }
 
+// The interrupt key while strings run: every pushed string and loop is
+// dropped and the keyboard has the input again.
+static void interruptstrings()
+{
+    std::fill(std::begin(fnstack), std::end(fnstack), nullptr);
+    fnptr = 0;
+    std::fill(std::begin(loopstack), std::end(loopstack), nullptr);
+    loopptr = 0;
+    loopdepth = 0;
+    escflg = 0;
+    progress("Procedure interrupted");
+}
+
 void fetchchar()
 {
     for (;;) {
         termrefresh();
         int c;
+        if (stringactive()) {
+            checkend();
+            if (takeinterrupt())
+                interruptstrings();
+        }
         bool fromstring = stringactive();
         if (fromstring) {
             c = peekstr();
@@ -261,7 +279,7 @@ void fetchchar()
                 continue;
             if (c < 0) {
                 if (inptr == &stdinsource) {
-                    endofinput();
+                    inputended();
                     continue;
                 }
                 // A driver's output ended. Its end reads as the kill key,
@@ -580,7 +598,7 @@ int canread()
         diserr("Empty filename");
         return 0;
     }
-    int fd = open(name, O_RDONLY);
+    int fd = openregular(name);
     if (fd < 0) {
         diserr("File not found (or no read permission)");
         return 0;
@@ -595,7 +613,7 @@ int canwrite()
     filename(name);
     if (name[0] == '\0')
         return 0;
-    int fd = open(name, O_WRONLY);
+    int fd = open(name, O_WRONLY | O_NONBLOCK);
     if (fd < 0)
         return 0;
     close(fd);

@@ -229,6 +229,8 @@ void goodbye()
 
 // Standard input ended with no driver as the input: nobody can answer a
 // question any more, so leave as GOODBYE would, warning on standard error.
+void (*inputended)() = endofinput;
+
 void endofinput()
 {
     for (int i = 0; i < NCORE; i++)

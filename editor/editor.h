@@ -56,6 +56,7 @@ extern int64_t avail;                 // first free character above all text
 extern int64_t hiaddr;                // soft end of the arena
 extern LINE *reserve;                 // spare line record; null when none could be had
 extern bool full;                     // store is full (set by garbage)
+extern int64_t freecount;             // grows whenever arena characters become free
 extern LINE firstphys;                // anchor of the physical chain
 extern LINE *lastphys;                // last record of the physical chain
 extern LINE *lp;                      // scanner line
@@ -132,6 +133,7 @@ void identify();
 void uclcsw();
 void noop();
 void endofinput();                    // standard input ended: leave cleanly
+extern void (*inputended)();          // what the end of standard input does: endofinput
 
 // ----------------------------------------------------------------- entry.cpp
 // Text entry, rub-out and recall on text lines; the delete buffer; the

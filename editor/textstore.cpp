@@ -24,6 +24,7 @@ int64_t avail;                        // new text always goes here
 int64_t hiaddr = HIADDR;              // collector threshold; the rest is head-room
 LINE *reserve;                        // one record kept in hand for the next line
 bool full;                            // no room after the last collection
+int64_t freecount;
 LINE firstphys;                       // anchor: firstphys.nextphys is the first record
 LINE *lastphys = &firstphys;          // last record on the chain
 LINE *lp;                             // scanner line
@@ -94,6 +95,8 @@ static bool onchain(const LINE *line)
 
 static void freechars(const LINE *line)
 {
+    if (line->object != 2 && line->length > 0)
+        freecount += line->length;
     if (line->object != 2 && line->length > 0)
         std::memset(textbase + line->index, FREECH, static_cast<size_t>(line->length));
 }
@@ -517,6 +520,7 @@ void cremove(int n)
     int tail = left - n;
     std::memmove(textbase + at, textbase + at + n, static_cast<size_t>(tail));
     std::memset(textbase + at + tail, FREECH, static_cast<size_t>(n));
+    freecount += n;
     line->length -= n;
     f.charcount -= n;
 }
@@ -561,6 +565,7 @@ static void detr(COREFILE &f, LINE *line)
         line->length--;
         textbase[line->index + line->length] = FREECH;
         f.charcount--;
+        freecount++;
     }
 }
 
@@ -683,8 +688,8 @@ void advfile(int n)
         col += f.lnptr->length + 1;
     if (col < 1)
         col = 1;
-    if (col > INT32_MAX)
-        col = INT32_MAX;
+    if (col > MAXCOLUMN)
+        col = MAXCOLUMN;
     f.curcol = static_cast<int>(col);
 }
 

@@ -161,3 +161,7 @@ void ResHandler(int sig);
 void FpHandler(int sig);
 void PipeHandler(int sig);
 void WindowHandler(int sig);
+void ChldHandler(int sig);
+void EndHandler(int sig);
+void checkend();                      // ends the editor when a signal asked for it
+bool takeinterrupt();                 // true, once, after the interrupt key

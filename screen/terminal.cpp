@@ -38,7 +38,8 @@ static termios newintrps;             // the editor's modes
 static int nlines = 24, ncols = 80;   // window size last measured
 
 static int sigwfd = -1;               // write end of the wake-up pipe
-static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe;
+static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe, gotchld;
+static volatile sig_atomic_t gotend, endsig;  // a signal that ends the editor, and its number
 
 static const char cmdkey[] = "\x03";  // what an interrupt types
 
@@ -278,6 +279,39 @@ void SuspHandler(int) { note(gottstp); }
 void ResHandler(int) { note(gotcont); }
 void PipeHandler(int) { note(gotpipe); }
 void WindowHandler(int) { note(gotwinch); }
+void ChldHandler(int) { note(gotchld); }
+void EndHandler(int sig)
+{
+    endsig = sig;
+    note(gotend);
+}
+
+// A hangup, quit or termination: the terminal gets its modes back, unsaved
+// corefiles go to recovery files, and the editor ends.
+static void endbysignal(int sig)
+{
+    reseterm();
+    std::fflush(stdout);
+    endchildren();
+    recoverfiles();
+    std::fprintf(stderr, "kel: ended by signal %d\n", sig);
+    std::exit(128 + sig);
+}
+
+void checkend()
+{
+    if (gotend)
+        endbysignal(endsig);
+}
+
+bool takeinterrupt()
+{
+    if (!gotint)
+        return false;
+    gotint = 0;
+    abortreq = 0;
+    return true;
+}
 
 // An arithmetic fault is synchronous and is dealt with here. Without a
 // recovery point it is a real fault: the start modes are put back (tcsetattr
@@ -309,6 +343,10 @@ static constexpr sigrow sigtable[] = {
     {SIGFPE, FpHandler},
     {SIGPIPE, PipeHandler},
     {SIGWINCH, WindowHandler},
+    {SIGCHLD, ChldHandler},
+    {SIGHUP, EndHandler},
+    {SIGQUIT, EndHandler},
+    {SIGTERM, EndHandler},
 };
 
 // No SA_RESTART: a signal ends the key reader's wait at once.
@@ -329,7 +367,7 @@ void setsig()
         struct sigaction sa{};
         sa.sa_handler = r.handler;
         sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;
+        sa.sa_flags = r.sig == SIGCHLD ? SA_RESTART | SA_NOCLDSTOP : 0;  // children end at any time
         sigaction(r.sig, &sa, nullptr);
     }
 }
@@ -392,6 +430,7 @@ static void resize()
 
 bool sigpoll()
 {
+    checkend();
     bool any = false;
     if (gotint) {
         gotint = 0;
@@ -402,6 +441,10 @@ bool sigpoll()
         gotpipe = 0;
         killprog();
         any = true;
+    }
+    if (gotchld) {
+        gotchld = 0;
+        reapdriver();
     }
     if (gottstp) {
         gottstp = 0;

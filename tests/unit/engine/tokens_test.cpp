@@ -1,5 +1,6 @@
 // The token reader: keywords, identifiers, quotes, comments, line ends,
 // includes, macros, warnings and the end-of-file report.
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -53,6 +54,23 @@ TEST_F(Tokens, TstinputListsEveryTokenIntoCorefile7)
                                  "quote", "char ';'", "linefeed",
                                  "Finished reading test input from file 't' [1 lines.]",
                                  "end of input"}));
+}
+
+// 200,000 lines give more output than the store holds: output stops once
+// with a notice, and each later line costs no collection (this took minutes).
+TEST_F(Tokens, TstinputBeyondTheStoreStopsWithOneNotice)
+{
+    std::string text;
+    for (int i = 0; i < 200000; i++)
+        text += "ab cd\n";
+    file("many", text);
+    setcurfile("many");
+    testinput();
+    lines out = corelines(7);
+    EXPECT_EQ(out.back(), "output stopped: files full");
+    EXPECT_EQ(std::count(out.begin(), out.end(), out.back()), 1);
+    EXPECT_TRUE(full);
+    EXPECT_LE(avail, TEXTSIZE);
 }
 
 TEST_F(Tokens, QuoteBrokenByLineEnd)
