@@ -101,7 +101,12 @@ void call_initscr()
         in = out;
     }
     int fd = fileno(out);
+    bool view = out == stdout && !plainstream;
+    if (view)
+        viewprepare();
     if (tcgetattr(fd, &oldintrps) != 0 || (scr = newterm(nullptr, out, in)) == nullptr) {
+        if (view)
+            viewcancel();
         if (out != stdout)
             fclose(out);
         return;
@@ -113,6 +118,8 @@ void call_initscr()
     active = true;
     nlines = LINES;
     ncols = COLS;
+    if (view)
+        viewstart();
     std::atexit(restoreatexit);
 }
 
@@ -177,7 +184,7 @@ void initerm()
 {
     if (!active)
         return;
-    if (isendwin())
+    if (isendwin() && !viewactive())
         refresh();                    // back from reseterm: curses resumes the screen
     cbreak();
     noecho();
@@ -249,7 +256,11 @@ bool termactive() { return active; }
 // done while the terminal is handed back to the shell.
 void termrefresh()
 {
-    if (active && !isendwin())
+    if (!active)
+        return;
+    if (viewactive())
+        viewrefresh();
+    else if (!isendwin())
         refresh();
 }
 
