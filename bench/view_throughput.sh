@@ -15,16 +15,7 @@ unset TMUX
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/kelvbench.XXXXXX")
 sock=$tmp/sock
 trap 'tmux -S "$sock" kill-server >/dev/null 2>&1; rm -rf "$tmp"' EXIT
-python3 - "$tmp/keys" <<'PY'
-import sys
-line = ("abcdefghij" * 6)[:60]
-total, out = 1, ["\r"]          # RETURN first: the editor starts on its command line
-while total < 100000:
-    out.append(line + "\r")
-    total += 61
-keys = "".join(out)[:100000]
-open(sys.argv[1], "w").write(keys + "\x03by\r\r")
-PY
+python3 "$(dirname "$0")/typedkeys.py" 100000 "$tmp/keys" '\x03by\r\r'
 keys=100000
 
 cat > "$tmp/pane.sh" <<'PANE'

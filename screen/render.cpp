@@ -460,7 +460,7 @@ bool viewutf8keys() { return viewing && utf8in; }
 
 void viewmessage(const char *msg)
 {
-    if ((msg[1] == 'X' || msg[1] == 'W') &&
+    if (msg[0] == '$' && (msg[1] == 'X' || msg[1] == 'W') &&
         (screenview.rows != LINES || screenview.cols != COLS))
         viewsize(screenview, LINES, COLS);
     viewfeed(screenview, msg);

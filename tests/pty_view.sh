@@ -10,51 +10,14 @@
 # Prints one PASS or FAIL line; exit status 1 on failure.
 
 kel=$1
-if [ -z "$kel" ] || [ ! -x "$kel" ]; then
-    echo "ptyview: FAIL (usage: pty_view.sh path/to/kel)"
-    exit 1
-fi
-case $kel in /*) ;; *) kel=$(pwd)/$kel ;; esac
+ptyname=ptyview
 here=$(cd "$(dirname "$0")/.." && pwd)
-
-if ! command -v tmux >/dev/null 2>&1; then
-    echo "ptyview: FAIL (tmux is not installed)"
-    exit 1
-fi
-
-unset TMUX
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/kelview.XXXXXX") || exit 1
-sock=$tmp/sock
-failures=0
-cleanup() {
-    tmux -S "$sock" kill-server >/dev/null 2>&1
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-    echo "ptyview: $*"
-    failures=$((failures + 1))
-}
+. "$here/tests/ptylib.sh"
 
 screen() { tmux -S "$sock" capture-pane -p -t "$1" 2>/dev/null; }
 row() { screen "$1" | sed -n "$(($2 + 1))p"; }
 cursor() { tmux -S "$sock" display -p -t "$1" '#{cursor_x},#{cursor_y}' 2>/dev/null; }
 keys() { tmux -S "$sock" send-keys -t "$@"; }
-
-# poll SECONDS COMMAND...: tries the command every tenth of a second.
-poll() {
-    limit=$(($1 * 10))
-    shift
-    i=0
-    while [ $i -lt "$limit" ]; do
-        "$@" && return 0
-        sleep 0.1
-        i=$((i + 1))
-    done
-    return 1
-}
 
 # Row N (from 0) of the pane contains the text.
 row_has() { case $(row "$1" "$2") in *"$3"*) return 0 ;; esac; return 1; }
@@ -65,13 +28,13 @@ has_file() { [ -s "$1" ]; }
 
 # expect_row PANE ROW TEXT WHAT: the row shows TEXT within a few seconds.
 expect_row() {
-    poll 10 row_has "$1" "$2" "$3" && return 0
+    wait_for 10 row_has "$1" "$2" "$3" && return 0
     fail "$4: row $2 lacks '$3'"
     screen "$1" | sed 's/^/  | /'
     return 1
 }
 expect_cursor() {
-    poll 10 cursor_at "$1" "$2" && return 0
+    wait_for 10 cursor_at "$1" "$2" && return 0
     fail "$3: cursor at $(cursor "$1"), not $2"
     return 1
 }
@@ -103,11 +66,11 @@ start() {
     tmux -S "$sock" -f /dev/null -u new-session -d -s "$name" -x 80 -y 24 \
         "sh '$tmp/pane.sh' $name '$kel' '$tmp' $*" </dev/null >/dev/null 2>&1 3>&- ||
         { fail "$name: tmux could not start a pane"; return 1; }
-    poll 10 has_file "$tmp/pid.$name" || { fail "$name: the pane did not start"; return 1; }
+    wait_for 10 has_file "$tmp/pid.$name" || { fail "$name: the pane did not start"; return 1; }
 }
 
 finish() {
-    if ! poll 15 has_file "$tmp/rc.$1"; then
+    if ! wait_for 15 has_file "$tmp/rc.$1"; then
         fail "$1: kel did not end"
         kill -KILL "$(cat "$tmp/pid.$1")" 2>/dev/null
         return 1
@@ -135,7 +98,7 @@ if start edit sample.txt; then
     # down key moves a row, and the cursor follows.
     keys edit Enter
     expect_row edit 23 "" "typing"
-    poll 5 row_is edit 23 "" || fail "typing: command line not cleared"
+    wait_for 5 row_is edit 23 "" || fail "typing: command line not cleared"
     keys edit -l "XY"
     expect_row edit 2 "  XYis is kel" "typing: overtype"
     expect_cursor edit "4,2" "typing"
@@ -160,7 +123,7 @@ if start edit sample.txt; then
     keys edit -l "out.txt"
     expect_row edit 23 "Filename: SAVE out.txt" "command: parameter"
     keys edit Enter
-    poll 10 has_file "$tmp/out.txt" || fail "save: no file written"
+    wait_for 10 has_file "$tmp/out.txt" || fail "save: no file written"
     expect_row edit 23 "Command:" "save: back on the command line"
     if [ -f "$tmp/out.txt" ]; then
         second=$(sed -n 2p "$tmp/out.txt" | od -An -tx1 | tr -d ' \n')
@@ -179,7 +142,7 @@ if start edit sample.txt; then
     sleep 0.5
     row_has edit 22 "File not found" || fail "error: did not wait"
     keys edit Enter
-    poll 5 row_is edit 22 "" || fail "error: not cleared after RETURN"
+    wait_for 5 row_is edit 22 "" || fail "error: not cleared after RETURN"
 
     # A bigger window: everything drawn again at the new size.
     tmux -S "$sock" resize-window -t edit -x 100 -y 30 >/dev/null 2>&1
@@ -190,7 +153,7 @@ if start edit sample.txt; then
 
     # Suspend with C-A, continue: the shell's screen, then the editor's again.
     keys edit Enter
-    poll 5 row_is edit 29 "" || fail "suspend: command line not left"
+    wait_for 5 row_is edit 29 "" || fail "suspend: command line not left"
     keys edit -H 01
     expect_row edit 0 "SHELL SCREEN BEFORE KEL" "suspend: shell screen back"
     kill -CONT "$(cat "$tmp/pid.edit")" 2>/dev/null
@@ -212,7 +175,7 @@ fi
 # ------------------------------------------------------------ plain stream
 # -s: the forwarded lines, as a front end would read them.
 if start plain -s sample.txt; then
-    poll 10 screen_has plain "Command" || fail "plain: no forwarded mode name"
+    wait_for 10 screen_has plain "Command" || fail "plain: no forwarded mode name"
     screen plain | grep -q "This is kel" && fail "plain: text window drawn"
     keys plain Enter C-c
     keys plain -l "by"
@@ -220,9 +183,4 @@ if start plain -s sample.txt; then
     finish plain
 fi
 
-if [ $failures -eq 0 ]; then
-    echo "ptyview: PASS"
-    exit 0
-fi
-echo "ptyview: FAIL ($failures problems)"
-exit 1
+report
