@@ -292,15 +292,25 @@ void fetchchar()
             }
         }
 
-        if (escflg == NUMPLANE) {
-            if (isdigitcode(c)) {
-                numcode = addigit(numcode, c);
-                continue;
-            }
-            c = std::min(numcode, MAXNUMCODE);  // the closing byte is dropped
+        if (c >= KEYTEXT) {             // a letter no key entry delivers
+            escflg = 0;
+            holdch = static_cast<unsigned char>(c - KEYTEXT);
+            type = KPUNCT;
+            return;
         }
-
-        int ix = c + escflg;
+        int ix;
+        if (c >= KEYENTRY) {            // a key entry taken whole
+            ix = std::min(c - KEYENTRY, NINTRAN - 1);
+        } else {
+            if (escflg == NUMPLANE) {
+                if (isdigitcode(c)) {
+                    numcode = addigit(numcode, c);
+                    continue;
+                }
+                c = std::min(numcode, MAXNUMCODE);  // the closing byte is dropped
+            }
+            ix = c + escflg;
+        }
         escflg = 0;
         holdch = static_cast<unsigned char>(ix & 0xff);
         type = intran[ix];

@@ -93,6 +93,12 @@ static void getfpar()
 
 int kelmain(int argc, char **argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "-s") == 0) {  // the plain stream on a terminal
+        plainstream = true;
+        argv[1] = argv[0];
+        argv++;
+        argc--;
+    }
     fparnum = argc;
     fparam1 = argc > 1 ? argv[1] : nullptr;
     fparam2 = argc > 2 ? argv[2] : nullptr;

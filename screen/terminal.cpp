@@ -102,7 +102,12 @@ void call_initscr()
         in = out;
     }
     int fd = fileno(out);
+    bool view = out == stdout && !plainstream;
+    if (view)
+        viewprepare();
     if (tcgetattr(fd, &oldintrps) != 0 || (scr = newterm(nullptr, out, in)) == nullptr) {
+        if (view)
+            viewcancel();
         if (out != stdout)
             fclose(out);
         return;
@@ -114,6 +119,8 @@ void call_initscr()
     active = true;
     nlines = LINES;
     ncols = COLS;
+    if (view)
+        viewstart();
     std::atexit(restoreatexit);
 }
 
@@ -178,7 +185,7 @@ void initerm()
 {
     if (!active)
         return;
-    if (isendwin())
+    if (isendwin() && !viewactive())
         refresh();                    // back from reseterm: curses resumes the screen
     cbreak();
     noecho();
@@ -250,7 +257,11 @@ bool termactive() { return active; }
 // done while the terminal is handed back to the shell.
 void termrefresh()
 {
-    if (active && !isendwin())
+    if (!active)
+        return;
+    if (viewactive())
+        viewrefresh();
+    else if (!isendwin())
         refresh();
 }
 
