@@ -10,12 +10,6 @@ void scantext() {}
 void findchk() {}
 void changechk() {}
 void change() {}
-void makestars() {}
-void recover() {}
-void delete_() {}
-void copyop() {}
-void gen_moveblock() {}
-void gen_sleep() {}
 void makecstars() {}
 void clearallstars() {}
 void deleterect() {}
