@@ -9,15 +9,6 @@ void extchk() {}
 void scantext() {}
 void findchk() {}
 void change() {}
-void makecstars() {}
-void clearallstars() {}
-void deleterect() {}
-void insertrect() {}
-void copyrect() {}
-void insertcols() {}
-void overwrect() {}
-void cpclrrect() {}
-void cpclrovrect() {}
 void sortchk() {}
 void sort() {}
 void skey() {}
