@@ -160,6 +160,17 @@ void attach()
 
 // ------------------------------------------------------------------ moving
 
+// A record for the empty line a corefile left without lines gets.
+static bool recordinhand()
+{
+    if (reserve == nullptr)
+        garbage();
+    if (reserve != nullptr)
+        return true;
+    diserr(nomoveroom);
+    return false;
+}
+
 // The block leaves the current corefile: the cursor and the window's first
 // line, when they were in it, go to the line above it (or to the new first
 // line); a corefile left without lines gets one empty line.
@@ -210,13 +221,9 @@ void moveblock(int from, int to)
     }
     locatestars();
     findinfo();
-    if (lines == curcore().lncount && reserve == nullptr) {
-        garbage();                    // the emptied corefile needs a record for its line
-        if (reserve == nullptr) {
-            corenum = keep;
-            diserr(nomoveroom);
-            return;
-        }
+    if (lines == curcore().lncount && !recordinhand()) {
+        corenum = keep;
+        return;
     }
     sourceops();
     if (from != keep)                 // the edit loop numbers the current corefile's line
@@ -346,27 +353,13 @@ void copyop()
 void gen_moveblock()
 {
     COREFILE &f = curcore();
-    if (f.lncount == 0 || corenum == GENCORE)
+    if (f.lncount == 0 || corenum == GENCORE || !recordinhand())
         return;
-    if (reserve == nullptr) {
-        garbage();
-        if (reserve == nullptr) {
-            diserr(nomoveroom);
-            return;
-        }
-    }
     first = f.header->down;
     last = f.header->up;
     findinfo();
-    detach();
-    f.lnptr = f.header;
-    allocln(5, 0);
-    makeobject();
-    f.disln = f.lnptr;
-    f.curcol = 1;
+    sourceops();
     f.curline = 1;
-    f.curflag = 1;
-    clrstars();
     int keep = corenum;
     corenum = GENCORE;
     COREFILE &g = curcore();

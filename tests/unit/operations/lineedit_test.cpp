@@ -40,21 +40,6 @@ protected:
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
 
-    // The current corefile holds these lines; cursor on the first.
-    static void text(const std::vector<std::string> &rows)
-    {
-        COREFILE &c = curcore();
-        clrfile();
-        removeline();
-        for (const std::string &s : rows) {
-            std::memcpy(textbase + avail, s.data(), s.size());
-            allocln(s.empty() ? 5 : 0, static_cast<int>(s.size()));
-            if (!s.empty())
-                linkphys();
-        }
-        c.lnptr = c.disln = c.header->down;
-        c.curcol = 1;
-    }
     static std::string row(const LINE *l)
     {
         return l->object == 5 ? "" : std::string(reinterpret_cast<const char *>(textbase + l->index),
@@ -122,7 +107,7 @@ TEST_F(LineEdit, UpdateThatCannotWriteKeepsTheBackup)
     std::string name = dir + "/u";
     write(name, "old\n");
     std::vector<std::string> rows(40, "a line long enough to pass the limit");
-    text(rows);
+    textlines(rows);
     setname(curcore().filname, name);
     struct rlimit keep;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &keep), 0);
@@ -170,7 +155,7 @@ TEST_F(LineEdit, NewnameAcrossFileSystems)
 
 TEST_F(LineEdit, DecimalEntryLosesNothingAtTheFirstColumn)
 {
-    text({""});
+    textlines({""});
     COREFILE &c = curcore();
     dectabflag = 1;
     dtstate = 1;
@@ -185,7 +170,7 @@ TEST_F(LineEdit, DecimalEntryLosesNothingAtTheFirstColumn)
 
 TEST_F(LineEdit, AutowrapLeavesNoEndLineBehind)
 {
-    text({"first", "abcdefghij", "third"});
+    textlines({"first", "abcdefghij", "third"});
     COREFILE &c = curcore();
     c.lnptr = c.header->down->down;
     c.disln = c.header->down;
@@ -199,7 +184,7 @@ TEST_F(LineEdit, AutowrapLeavesNoEndLineBehind)
 
 TEST_F(LineEdit, SplitWithoutRoomKeepsTheLine)
 {
-    text({"0123456789abcdef", "next"});
+    textlines({"0123456789abcdef", "next"});
     COREFILE &c = curcore();
     c.curcol = 5;
     hiaddr = avail + 3;
@@ -216,7 +201,7 @@ TEST_F(LineEdit, SplitWithoutRoomKeepsTheLine)
 
 TEST_F(LineEdit, PreviousWordAtTheStartOfTheCorefile)
 {
-    text({"  (abc def", "ghi"});
+    textlines({"  (abc def", "ghi"});
     COREFILE &c = curcore();
     c.lnptr = c.header->down->down;
     c.curcol = 2;

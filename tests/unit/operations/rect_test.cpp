@@ -16,19 +16,6 @@ class Rect : public testing::Test {
 protected:
     void SetUp() override { kelreset(); }
 
-    static void text(const std::vector<std::string> &rows)
-    {
-        COREFILE &c = curcore();
-        clrfile();
-        removeline();
-        for (const std::string &s : rows) {
-            std::memcpy(textbase + avail, s.data(), s.size());
-            allocln(0, static_cast<int>(s.size()));
-            linkphys();
-        }
-        c.lnptr = c.disln = c.header->down;
-        c.curcol = 1;
-    }
     static LINE *line(int n)
     {
         LINE *l = curcore().header;
@@ -58,7 +45,7 @@ protected:
 
 TEST_F(Rect, ShortLinesGiveRowsOfSpaces)
 {
-    text({"ab", "abcdefgh", "x"});
+    textlines({"ab", "abcdefgh", "x"});
     mark(1, 2, 4, 6);
     COREFILE &c = curcore();
     c.lnptr = line(3);
@@ -71,7 +58,7 @@ TEST_F(Rect, ShortLinesGiveRowsOfSpaces)
 
 TEST_F(Rect, CursorFollowsItsMovedLine)
 {
-    text({"abcde", "fghij", "klmno"});
+    textlines({"abcde", "fghij", "klmno"});
     mark(1, 3, 1, 2);
     COREFILE &c = curcore();
     c.lnptr = line(1);
@@ -89,7 +76,7 @@ TEST_F(Rect, CursorFollowsItsMovedLine)
 
 TEST_F(Rect, InsertWithoutRoomChangesNothing)
 {
-    text({"abcde", "fghij"});
+    textlines({"abcde", "fghij"});
     mark(1, 2, 2, 4);
     COREFILE &c = curcore();
     c.lnptr = line(1);
