@@ -17,6 +17,7 @@
 #include "editor/charkind.h"
 #include "screen/screen.h"
 #include "children/children.h"
+#include "operations/stars.h"
 
 unsigned char holdch;
 int type;
@@ -504,26 +505,14 @@ bool answering()
     va_end(ap);
 }
 
-// Lines from `from` down to `to`, both counted; 0 when `to` is not below.
-int linesdown(const LINE *from, const LINE *to, const LINE *header)
-{
-    int n = 1;
-    for (const LINE *l = from; l != to; n++) {
-        l = l->down;
-        if (l == nullptr || l == header)
-            return 0;
-    }
-    return n;
-}
-
+// Lines in the current corefile's star block; 0 without stars.
 int starlines(const COREFILE &cf)
 {
     if (cf.starcount == 0)
         return 0;
-    if (cf.starA == nullptr || cf.starB == nullptr)
-        return 1;
-    int n = linesdown(cf.starA, cf.starB, cf.header);
-    return n > 0 ? n : linesdown(cf.starB, cf.starA, cf.header);
+    locatestars();
+    findinfo();
+    return lines;
 }
 
 // The text of the cursor line, or null for a line without text.

@@ -33,6 +33,8 @@ inline constexpr int NCAPTURES = 22;
 // Display and protocol.
 inline constexpr int GWMSGSIZE = 1000;         // one "$" message
 inline constexpr int SHADOWSIZE = 200;         // command-line echo kept for redraws
+inline constexpr int ERRMESGSIZE = 128;        // a message naming a file
+inline constexpr int MAXOVERLAP = 70;          // columns a sideways shift keeps in view
 
 // Text entry.
 inline constexpr int DELBUFSIZE = 80;          // delete-buffer ring

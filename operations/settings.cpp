@@ -32,10 +32,6 @@ void initsettings()
     checkstring[0] = 0;
 }
 
-// Word wrap and decimal-tab entry arrive with the line-editing operations.
-void autowrap() {}
-void decbldtxt() {}
-
 // ------------------------------------------------------- settings commands
 
 int hyphlevel = 0;
