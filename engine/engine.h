@@ -426,6 +426,7 @@ recnode *select_match();
 void apply_vf_single(char *record, int n);
 const char *exactword(const char *pattern, const recnode *list);
 int match_attr(const char *record, attr_list list);
+int take_single_attr(const char *record);  // open rows take the record's values
 int match_comp(int k);
 void locate_comp(const char *field3);
 const char *fourdigits(int n);

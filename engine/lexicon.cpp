@@ -625,6 +625,30 @@ int match_attr(const char *record, attr_list list)
     return 1;
 }
 
+// As match_single_attr; the rows still open take the values that the
+// agreeing compound attribute of the record gives.
+int take_single_attr(const char *record)
+{
+    if (record == nullptr)
+        return 0;
+    locate_comp(getfieldptr(record, 3));
+    if (attr_index == 0)
+        return 1;
+    for (int k = 0; k < lexatt_index; k++) {
+        if (firsttype(lexatt[k]) > attr[0].type)
+            return 0;
+        int noted[NATTRROWS];
+        std::fill(std::begin(noted), std::end(noted), -1);
+        if (agrees(ubytes(lexatt[k].start), lexatt[k].count, attr, attr_index, noted)) {
+            for (int i = 0; i < attr_index; i++)
+                if (attr[i].value == -1 && noted[i] != -1)
+                    attr[i].value = noted[i];
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int match_single_attr(const char *record)
 {
     if (record == nullptr)
