@@ -396,6 +396,8 @@ const char *add_attachments(t_treenode *node, const char *text, int kind)
 
 // ---------------------------------------------------------------- expansion
 
+static int highvar;                   // slots above it are empty
+
 static void setvar(int v, comp_attr value)
 {
     if (v <= 0 || v >= NVARIABLES) {
@@ -404,12 +406,14 @@ static void setvar(int v, comp_attr value)
     }
     purge_comp_attr(&variable_table[v]);
     variable_table[v] = value;
+    highvar = std::max(highvar, v);
 }
 
 static void clearvars()
 {
-    for (int v = 1; v < NVARIABLES; v++)
+    for (int v = 1; v <= highvar; v++)
         purge_comp_attr(&variable_table[v]);
+    highvar = 0;
 }
 
 static const char *variable(t_treenode *node, const char *p)
