@@ -8,22 +8,11 @@
 #include <unistd.h>
 #include "editor/editor.h"
 #include "engine/engine.h"
+#include "bench/scratch.h"
 
 namespace {
 
 constexpr int NRULES = 2000;
-
-std::string scratch(const std::string &text)
-{
-    char path[] = "/tmp/kelsynbenchXXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0)
-        return "";
-    std::FILE *f = fdopen(fd, "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-    return path;
-}
 
 std::string attrname, bigname, grammarname;
 

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -159,6 +160,7 @@ void warn(int c, int state);
 void closeall();                      // closes every open file silently, frees macros
 [[gnu::format(printf, 1, 2)]] void setposition(const char *fmt, ...);
 bool identchar(int c);                // identifier character (with '%')
+bool readthrough(const char *text, size_t len, const std::function<void(const char *)> &reader);
 
 // ------------------------------------------------------------- random.cpp
 // Random numbers and the engine's error line.

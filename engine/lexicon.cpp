@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 #include "engine/engine.h"
 #include "commands/commands.h"
@@ -460,17 +459,7 @@ void readdict(const char *filename)
 
 int readlexicon(const char *text, size_t len)
 {
-    char name[] = "/tmp/kellexXXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0)
-        return 0;
-    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
-    close(fd);
-    if (written)
-        readdict(name);
-    closeall();
-    unlink(name);
-    return written ? static_cast<int>(numentries) : 0;
+    return readthrough(text, len, readdict) ? static_cast<int>(numentries) : 0;
 }
 
 // ------------------------------------------------------------ listing

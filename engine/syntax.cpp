@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unistd.h>
 #include <vector>
 #include "engine/engine.h"
 
@@ -37,6 +36,7 @@ static int attachment;                // 1 while a preselection attachment is re
 static int errorflag;                 // an error in the current part
 static bool skipping;                 // the rule was too long: the rest goes unread
 static int firstnewvar;               // variables below it may be named in a SELECT source
+static bool rootseen;                 // the file holds a rule named ROOT
 
 // The newest rule of each name, rebuilt after the stack changes.
 static std::unordered_map<std::string_view, const syn_rule *> ruleindex;
@@ -73,59 +73,37 @@ static void toolong()
     skiprule();
 }
 
+// Appends n characters to a buffer holding at most `limit` of them.
+static void append(char *buf, int &pos, int limit, const char *s, size_t n)
+{
+    if (skipping)
+        return;
+    if (pos + static_cast<int>(n) > limit) {
+        toolong();
+        return;
+    }
+    std::memcpy(buf + pos, s, n);
+    pos += static_cast<int>(n);
+    buf[pos] = 0;
+}
+
 static void put(int c)
 {
-    if (skipping)
-        return;
-    if (rulepos >= RULEBUFSIZE - 2) {
-        toolong();
-        return;
-    }
-    rulebuf[rulepos++] = static_cast<char>(c);
-    rulebuf[rulepos] = 0;
+    char one = static_cast<char>(c);
+    append(rulebuf, rulepos, RULEBUFSIZE - 2, &one, 1);
 }
 
-static void putstr(const char *s, size_t n)
-{
-    if (skipping)
-        return;
-    if (rulepos + n > RULEBUFSIZE - 1) {
-        toolong();
-        return;
-    }
-    std::memcpy(rulebuf + rulepos, s, n);
-    rulepos += static_cast<int>(n);
-    rulebuf[rulepos] = 0;
-}
-
+static void putstr(const char *s, size_t n) { append(rulebuf, rulepos, RULEBUFSIZE - 1, s, n); }
 static void putstr(const char *s) { putstr(s, std::strlen(s)); }
 static void putsecond() { putstr(second, static_cast<size_t>(secpos)); }
 
 static void sput(int c)
 {
-    if (skipping)
-        return;
-    if (secpos >= RULEBUFSIZE - 2) {
-        toolong();
-        return;
-    }
-    second[secpos++] = static_cast<char>(c);
-    second[secpos] = 0;
+    char one = static_cast<char>(c);
+    append(second, secpos, RULEBUFSIZE - 2, &one, 1);
 }
 
-static void cfappend(const char *s, size_t n)
-{
-    if (skipping)
-        return;
-    if (cfpos + n > CFBUFSIZE - 1) {
-        toolong();
-        return;
-    }
-    std::memcpy(cf_buf + cfpos, s, n);
-    cfpos += static_cast<int>(n);
-    cf_buf[cfpos] = 0;
-}
-
+static void cfappend(const char *s, size_t n) { append(cf_buf, cfpos, CFBUFSIZE - 1, s, n); }
 static void cfput(char c) { cfappend(&c, 1); }
 
 // The value of an identifier made only of digits, else 0.
@@ -319,12 +297,14 @@ static void restriction()
     else if (numbyte(n, "Field number", identbuf))
         put(n);
     next();
-    if (v_peep() != '=')
+    if (errorflag)
+        return;
+    if (v_peep() != '=') {
         fault("Expecting equals ['='].");
-    else {
-        put('=');
-        next();
+        return;
     }
+    put('=');
+    next();
     bool expecting = true;            // a value must come next
     while (!errorflag) {
         int t = v_peep();
@@ -368,7 +348,7 @@ static void indirection()
     else if (numbyte(n, "Field number", identbuf))
         put(n);
     next();
-    if (v_peep() == ':') {
+    if (!errorflag && v_peep() == ':') {
         put(':');
         next();
         if (v_peep() == TIDENT) {
@@ -378,7 +358,7 @@ static void indirection()
             fault("Expecting tag name.");
         }
     }
-    if (v_peep() == '[')
+    if (!errorflag && v_peep() == '[')
         attrlist();
     context = keep;
 }
@@ -523,6 +503,8 @@ static void select()
         context = VARTYPE;
         compound();
         type.assign(second, static_cast<size_t>(secpos));
+        if (errorflag)
+            return;
     }
     next();                           // the "_pre_", or what stands for it
     context = CFRHS;
@@ -735,7 +717,7 @@ static void cfrule(const char *name)
     }
     pushrule(name, cf_buf);
     if (std::strcmp(name, "ROOT") == 0)
-        v_stat = 2;
+        rootseen = true;
 }
 
 static void transrule(const char *name)
@@ -892,26 +874,22 @@ int read_syntax(const char *filename)
     file_operation = "Syntax Input";
     file_position[0] = 0;
     v_stat = 0;
+    rootseen = false;
     add_built_in();
     add_barrier();
     if (openfile(filename, 0))
         readrules();
     file_operation = "";
     file_position[0] = 0;
-    return v_stat == 2 ? 2 : 0;
+    if (rootseen)
+        v_stat = 2;
+    return rootseen ? 2 : 0;
 }
 
 int readsyntaxtext(const char *text, size_t len)
 {
-    char name[] = "/tmp/kelsynXXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0)
-        return 0;
-    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
-    close(fd);
-    int status = written ? read_syntax(name) : 0;
-    closeall();
-    unlink(name);
+    int status = 0;
+    readthrough(text, len, [&status](const char *name) { status = read_syntax(name); });
     return status;
 }
 

@@ -34,6 +34,7 @@ protected:
         d_table_count = 0;
         delayptr = 0;
         treestate = 0;
+        preselect_barrier = global_barrier = 0;
         purge_syntax();
         clearlexicon();
         clear_terminals();

@@ -191,6 +191,17 @@ TEST_F(Syntax, RuleHeadsAndReadingGoesOn)
     EXPECT_EQ(rule("A"), "\x07 Y") << "the newest rule of a name is found";
 }
 
+TEST_F(Syntax, TheStatusTellsWhetherROOTWasRead)
+{
+    int status = -1;
+    load("ROOT = S %\n%include \"nothere\"\n", &status);
+    EXPECT_EQ(status, 2) << "a failed include after ROOT";
+    EXPECT_EQ(v_stat, 2);
+    load("%include \"nothere\"\nA = B %\n", &status);
+    EXPECT_EQ(status, 0) << "a failed include is no ROOT";
+    EXPECT_EQ(v_stat, 1);
+}
+
 TEST_F(Syntax, NumbersThatWouldNotFitTheirByteAreRefused)
 {
     std::string alts = "(A";
