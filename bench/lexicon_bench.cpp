@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include "editor/editor.h"
 #include "engine/engine.h"
+#include "bench/scratch.h"
 
 namespace {
 
@@ -20,19 +21,6 @@ constexpr int NVALUES = 4;              // as written in the attribute file
 std::map<int, std::string> lexicons;  // entries per terminal -> scratch file
 std::map<int, size_t> sizes;
 std::string attrname, termname;
-
-std::string scratch(const std::string &text)
-{
-    char path[] = "/tmp/kellexbenchXXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0)
-        return "";
-    std::FILE *f = fdopen(fd, "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-    return path;
-}
-
 
 void descriptions()
 {

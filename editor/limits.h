@@ -102,3 +102,16 @@ inline constexpr int NLEXERRORS = 50;          // errors written per lexicon fil
 inline constexpr int MAXFREQ = 9999;           // a frequency's four digits
 inline constexpr int NSEPARATORS = 6;          // separators of every record
 inline constexpr int NROOTS = 21;              // rootPtrs
+// Syntax rules and their expansion.
+inline constexpr int RULEBUFSIZE = 10000;      // rulebuf, second: one part of a rule
+inline constexpr int CFBUFSIZE = 8192;         // cf_buf: a whole compiled rule, 8191 characters
+inline constexpr int VARNAMESIZE = 32;         // one variable name: 31 characters
+inline constexpr int NCHOICEDEPTH = 20;        // choice groups open at once: 19
+inline constexpr int MAXNUMBYTE = 31;          // field, variable, element numbers and counts
+                                               // written as one byte: below every printing
+                                               // character of a compiled text
+inline constexpr int MAXPRIORITY = 999;        // a transformation's priority
+inline constexpr int NODELIMIT = 1024;         // nodes of one tree before expansion stops
+inline constexpr int MANDATEDSIZE = 1024;      // a mandated word: 1023 characters
+inline constexpr int RESTRSIZE = 1000;         // an inserted restriction string: 999
+inline constexpr int MERGEDSIZE = 2000;        // a merged restriction string: 1999

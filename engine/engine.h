@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -160,6 +161,7 @@ void warn(int c, int state);
 void closeall();                      // closes every open file silently, frees macros
 [[gnu::format(printf, 1, 2)]] void setposition(const char *fmt, ...);
 bool identchar(int c);                // identifier character (with '%')
+bool readthrough(const char *text, size_t len, const std::function<void(const char *)> &reader);
 
 // ------------------------------------------------------------- random.cpp
 // Random numbers and the engine's error line.
@@ -427,6 +429,7 @@ recnode *select_match();
 void apply_vf_single(char *record, int n);
 const char *exactword(const char *pattern, const recnode *list);
 int match_attr(const char *record, attr_list list);
+int take_single_attr(const char *record);  // open rows take the record's values
 int match_comp(int k);
 void locate_comp(const char *field3);
 const char *fourdigits(int n);
@@ -466,6 +469,75 @@ void purge_tree(t_treenode *node);
 void purge_tree2(t_treenode *node);
 void purge_all_trees();
 
+// ------------------------------------------------------------- syntax.cpp
+// The syntax file: rules compiled into texts of control bytes, the rule and
+// transformation stacks, and their listings.
+
+// Bytes of a compiled rule text besides its printing characters.
+inline constexpr unsigned char CINHERIT = 5, CCHOOSE = 6, CRHS = 7, CTRANS = 8, CPRE = 14,
+                               CSELECT = 16, CIS = 17, CVF = 19, CVAR = 255;
+
+struct sub_trans {                    // one sub-rule of a transformation
+    v_text guard;                     // compiled guard
+    v_text rule;                      // compiled right-hand side
+    sub_trans *next;
+};
+using Sub_Trans = sub_trans;
+
+struct syn_rule {                     // a context-free rule, the PRESELECT rule or a barrier
+    v_text name;
+    v_text rules;                     // compiled text; null for a barrier
+    syn_rule *next;
+};
+using Syntax_Rule = syn_rule;
+
+struct trans_node_ref {               // the children matched by one guard element
+    t_treenode *first, *last;
+};
+using Trans_Node_Ref = trans_node_ref;
+
+extern syn_rule *syntax_stack;        // newest first, owned
+extern transformation *trans_stack;   // newest first; owned above the built-ins
+
+int read_syntax(const char *filename);
+int readsyntaxtext(const char *text, size_t len);  // a syntax file held in memory, for fuzzing
+const char *getrule(const char *name);
+v_text getident(const char **p);
+transformation *findtrans(const char *name);       // the newest of that name, or null
+void dump_syntax();
+void purge_syntax();                  // every rule and transformation but the built-ins
+void print_cf();
+void print_transf();
+std::string showrule(const char *text);  // a compiled text as a listing shows it
+
+// ------------------------------------------------------------- expand.cpp
+// Expansion of a tree by the context-free rules, restriction strings, the
+// preselection list and the built-in transformations.
+
+extern int treestate;                 // 1 while named roots are expanded
+extern int global_barrier, preselect_barrier;  // lookup slots kept by preselections
+extern pre_rule *globalpre_list;      // where the global preselections begin
+extern const char *preselect_pos;     // reading position in the PRESELECT text
+extern transformation builtIn[2];     // FLATTEN, then a record without a name
+extern int gInMemory;                 // 1 while builtIn is on trans_stack
+
+void expand_tree(t_treenode *node);
+void expand_node(t_treenode *node);
+const char *add_attachments(t_treenode *node, const char *text, int kind);
+const char *construct_attr_cf(t_treenode *node, const char *list);
+void terminal_node(t_treenode *node);
+v_text insert_restriction(const char *old, const char *value, int field);
+v_text merge_restr(const char *old, const char *add);
+void construct_preselect(const char *text, int global_status);
+void empty_preselect_list(int from_glob);
+void print_preselect_list();
+void add_built_in();
+void remove_built_in();
+void flatten(t_treenode *node);
+void fill_word(t_treenode *node);
+std::string convert_nodetext(const char *text);
+t_treenode *string_to_node(const char *text);   // null when the text is no node
+
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
@@ -473,7 +545,6 @@ extern int MState;                    // 1 while a lexical transformation is eva
 extern comp_attr variable_table[NVARIABLES];
 extern pre_rule *preselect_list;
 
-int read_syntax(const char *filename); void dump_syntax(); void print_cf(); void print_transf();
 void read_terminals(const char *filename); void clear_terminals();
 void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
 void vary_frequency(const char *text); int match_single_attr(const char *record);
@@ -482,6 +553,7 @@ void readlextrans(const char *filename); void purge_lt_rules(); void initialize_
 void inittrans(int n); void exectrans();
 void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
 void sentence_to_core(int n, int corefile); void make_choice(int i);
-void add_built_in(); void print_preselect_list();
+const char *construct_attr_tran(t_treenode *node, const char *list);
+void process_indirect_ops(t_treenode *node);
 void store(int kind, int destination); void restorenode(const char *filename); void talk(int n);
 int there_has_been_no_generation();

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 #include "engine/engine.h"
 #include "commands/commands.h"
@@ -460,17 +459,7 @@ void readdict(const char *filename)
 
 int readlexicon(const char *text, size_t len)
 {
-    char name[] = "/tmp/kellexXXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0)
-        return 0;
-    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
-    close(fd);
-    if (written)
-        readdict(name);
-    closeall();
-    unlink(name);
-    return written ? static_cast<int>(numentries) : 0;
+    return readthrough(text, len, readdict) ? static_cast<int>(numentries) : 0;
 }
 
 // ------------------------------------------------------------ listing
@@ -623,6 +612,30 @@ int match_attr(const char *record, attr_list list)
             return 0;
     }
     return 1;
+}
+
+// As match_single_attr; the rows still open take the values that the
+// agreeing compound attribute of the record gives.
+int take_single_attr(const char *record)
+{
+    if (record == nullptr)
+        return 0;
+    locate_comp(getfieldptr(record, 3));
+    if (attr_index == 0)
+        return 1;
+    for (int k = 0; k < lexatt_index; k++) {
+        if (firsttype(lexatt[k]) > attr[0].type)
+            return 0;
+        int noted[NATTRROWS];
+        std::fill(std::begin(noted), std::end(noted), -1);
+        if (agrees(ubytes(lexatt[k].start), lexatt[k].count, attr, attr_index, noted)) {
+            for (int i = 0; i < attr_index; i++)
+                if (attr[i].value == -1 && noted[i] != -1)
+                    attr[i].value = noted[i];
+            return 1;
+        }
+    }
+    return 0;
 }
 
 int match_single_attr(const char *record)
@@ -819,130 +832,39 @@ const char *exactword(const char *pattern, const recnode *list)
 
 // ------------------------------------------------------------ VFREQ
 
-namespace {
-
-// The node that VFREQ describes: a terminal's name, an optional attribute
-// list in brackets, and attachments after "/": a quoted mandated word,
-// "+" or "$" and a number for the adjustment, or a field number, "=" and
-// the field's values as a restriction.
-struct vfnode {
-    std::string name;
-    attr_list attributes = nullptr;
-    v_text preferred;
-    std::vector<std::string> fields;  // restricted field n at n - 1
-    int vf = -1;
-    bool bad = false;
-
-    ~vfnode() { purge_attr_list(&attributes); }
-
-    explicit vfnode(const char *text)
-    {
-        std::string t;
-        bool quoted = false;
-        for (const char *p = text; *p; p++) {   // blanks outside quotes dropped
-            if (*p == '"')
-                quoted = !quoted;
-            if (quoted || *p != ' ')
-                t += *p;
-        }
-        const char *p = t.c_str();
-        while (identchar(static_cast<unsigned char>(*p)))
-            name += *p++;
-        if (*p == '[') {
-            p++;
-            while (*p && *p != ']') {
-                p = text_to_comp_struct(p, 0);
-                if (comp_attr_register != nullptr) {
-                    add_attr_to_list(&attributes, comp_attr_register);
-                    comp_attr_register = nullptr;
-                }
-                if (*p == ',')
-                    p++;
-                else if (*p != ']') {
-                    bad = true;
-                    return;
-                }
-            }
-            if (*p == ']')
-                p++;
-        }
-        while (*p == '/') {
-            p++;
-            if (*p == '"') {
-                const char *end = std::strchr(p + 1, '"');
-                size_t n = end ? static_cast<size_t>(end - p - 1) : std::strlen(p + 1);
-                preferred = v_strdup(std::string(p + 1, n).c_str());
-                p += n + 1 + (end ? 1 : 0);
-            } else if (*p == '+' || *p == '$') {
-                bool minus = *p++ == '$';
-                int n = 0;
-                while (*p >= '0' && *p <= '9' && n < 1000000)
-                    n = n * 10 + (*p++ - '0');
-                vf = minus ? -n : n;
-            } else if (*p >= '1' && *p <= '9') {
-                int field = 0;
-                while (*p >= '0' && *p <= '9' && field < 1000)
-                    field = field * 10 + (*p++ - '0');
-                if (*p != '=') {
-                    bad = true;
-                    return;
-                }
-                p++;
-                if (fields.size() < static_cast<size_t>(field))
-                    fields.resize(static_cast<size_t>(field));
-                std::string &values = fields[static_cast<size_t>(field - 1)];
-                values.clear();
-                while (*p && *p != '/')
-                    values += *p++;
-            } else {
-                bad = true;
-                return;
-            }
-        }
-        if (*p != 0)
-            bad = true;
-    }
-    // The restrictions as a record-like text; fields not named accept anything.
-    std::string restrictions() const
-    {
-        std::string text;
-        for (size_t i = 0; i < fields.size(); i++)
-            text += (fields[i].empty() && i >= 3 ? "?" : fields[i]) + "|";
-        return text;
-    }
-};
-
-}  // namespace
-
+// The node that VFREQ describes is written as in a syntax rule; its lookup
+// slot and the delay entries it makes are given back afterwards.
 void vary_frequency(const char *text)
 {
     v_linef(7, "VF %s", text);
     int keepdelay = delayptr;
-    {
-        vfnode node(text);
-        int t = node.bad ? -1 : lookup_terminal(node.name.c_str());
-        if (t < 0 || t >= dictterm) {
-            v_line(7, 0, "terminal class not found");
-        } else {
-            t_dict_lookup lookup{};
-            lookup.class_ = v_strdup(node.name.c_str());
-            lookup.preferredchoice = std::move(node.preferred);
-            lookup.fields = node.fields.empty() ? nullptr : v_strdup(node.restrictions().c_str());
-            lookup.attributes = node.attributes;
-            lookup.vf = node.vf;
-            lookup.pointed_at = 1;
-            locate_matches(&lookup, t);
-            lookup.attributes = nullptr;
-            char msg[ENGLINESIZE];
-            std::snprintf(msg, sizeof msg, "%d matches; <RETN> continues, <DEL> aborts", numnodes);
-            if (diserr(msg) != 2)
-                for (int i = 0; i < numnodes; i++)
-                    apply_vf_single(nodearray[i]->recordptr.get(), lookup.vf);
-            if (diserr("Display matches? <RETN> yes, <DEL> no") != 2)
-                for (int i = 0; i < numnodes; i++)
-                    v_line(7, 0, showrecord(nodearray[i]->recordptr.get()));
-            del = 0;
-        }
+    int keepslots = d_table_count;
+    t_treenode *node = string_to_node(convert_nodetext(text).c_str());
+    terminal_node(node);
+    int t = node != nullptr && node->dictionary != nullptr ? lookup_terminal(node->name.get()) : -1;
+    if (t < 0 || t >= dictterm) {
+        v_line(7, 0, "terminal class not found");
+    } else {
+        fill_word(node);
+        t_dict_lookup *lookup = node->dictionary;
+        locate_matches(lookup, t);
+        char msg[ENGLINESIZE];
+        std::snprintf(msg, sizeof msg, "%d matches; <RETN> continues, <DEL> aborts", numnodes);
+        if (diserr(msg) != 2)
+            for (int i = 0; i < numnodes; i++)
+                apply_vf_single(nodearray[i]->recordptr.get(), lookup->vf);
+        if (diserr("Display matches? <RETN> yes, <DEL> no") != 2)
+            for (int i = 0; i < numnodes; i++)
+                v_line(7, 0, showrecord(nodearray[i]->recordptr.get()));
+        del = 0;
     }
+    if (node != nullptr && node->dictionary != nullptr) {
+        t_dict_lookup &slot = *node->dictionary;
+        purge_attr_list(&slot.attributes);
+        slot = t_dict_lookup{};
+        slot.vf = -1;
+    }
+    purge_node(node);
+    d_table_count = keepslots;
     delayptr = keepdelay;
 }

@@ -285,7 +285,7 @@ comp_attr attr_from_pre()
         return nullptr;
     if (comp_attr found = find_attr(lookup->attributes))
         return dup_decon_comp_attr(found);
-    if (!match_single_attr(lookup->dictionary)) {
+    if (!take_single_attr(lookup->dictionary)) {
         v_err("Preselection: ", "requested attribute not present in lexical entry for: ",
               bad_pst.c_str());
         return nullptr;

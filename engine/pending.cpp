@@ -5,10 +5,6 @@ int MState;
 comp_attr variable_table[NVARIABLES];
 pre_rule *preselect_list;
 
-int read_syntax(const char *) { return 0; }
-void dump_syntax() {}
-void print_cf() {}
-void print_transf() {}
 void read_sem_trans(const char *) {}
 void analyse_sem_expr(const char *) {}
 void readlextrans(const char *) {}
@@ -21,11 +17,17 @@ void global_preselect() {}
 void interpret() {}
 int gen_comp() { return 0; }
 void sentence_to_core(int, int) {}
-void add_built_in() {}
-void print_preselect_list() {}
 void store(int, int) {}
 void restorenode(const char *) {}
 void talk(int) {}
+// A transformation's attribute list is passed over whole.
+const char *construct_attr_tran(t_treenode *, const char *list)
+{
+    while (*list && *list != ']')
+        list++;
+    return list;
+}
+void process_indirect_ops(t_treenode *) {}
 t_treenode *ilt_create_lsps(const char *) { return nullptr; }
 void scan_ilts() {}
 void purge_morphvar(morphvar **mv) { *mv = nullptr; }

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <exception>
+#include <unistd.h>
 #include "engine/engine.h"
 #include "editor/charkind.h"
 #include "commands/commands.h"
@@ -568,4 +569,21 @@ void testinput()
         v_err("out of memory", "", "");
         del = 2;
     }
+}
+
+// A description held in memory, read by a reader of files (for fuzzing):
+// the text goes to a scratch file that is removed afterwards.
+bool readthrough(const char *text, size_t len, const std::function<void(const char *)> &reader)
+{
+    char name[] = "/tmp/kelreadXXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0)
+        return false;
+    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
+    close(fd);
+    if (written)
+        reader(name);
+    closeall();
+    unlink(name);
+    return written;
 }

@@ -154,9 +154,11 @@ TEST_F(Bridge, LexiconNeedsTerminals)
 TEST_F(Bridge, SyntaxLoadsClearTheUserStatus)
 {
     userstat = 2;
+    file("syn", "ROOT = S %\n");
     text(curfile, "syn");
     vreadsyn();
     EXPECT_EQ(userstat, 0);
+    EXPECT_EQ(synstat, 2);
     EXPECT_EQ(installed, 0x4);
     vreaduser();
     EXPECT_EQ(installed, 0x6);
@@ -164,8 +166,10 @@ TEST_F(Bridge, SyntaxLoadsClearTheUserStatus)
     EXPECT_EQ(installed, 0x4) << "reloading the syntax discards the user syntax";
     vreadsem();
     EXPECT_EQ(installed, 0x404);
-    EXPECT_EQ(newlines(), (lines{"uninstalled: none", "uninstalled: none", "uninstalled: US, SY",
-                                 "uninstalled: none"}));
+    const std::string read = "Finished reading Syntax Input from file 'syn' [1 lines.]";
+    EXPECT_EQ(newlines(), (lines{"uninstalled: none", read, "uninstalled: none", read,
+                                 "uninstalled: US, SY", read, "uninstalled: none"}));
+    purge_syntax();
 }
 
 TEST_F(Bridge, MorphologyPasses)
