@@ -98,3 +98,9 @@ inline constexpr int NLEXERRORS = 50;          // errors written per lexicon fil
 inline constexpr int MAXFREQ = 9999;           // a frequency's four digits
 inline constexpr int NSEPARATORS = 6;          // separators of every record
 inline constexpr int NROOTS = 21;              // rootPtrs
+
+// Registers and expressions; records and merge.
+inline constexpr int NUMSTACKSIZE = 25;        // numstack and opstack
+inline constexpr int FPRESULTSIZE = 20;        // the register as last shown
+inline constexpr int MAXEXPONENT = 1000;       // digits of a typed exponent stop adding here
+inline constexpr int NMRGFIELDS = 50;          // fields of the record a merge reads

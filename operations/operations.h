@@ -53,7 +53,27 @@ void tabset(); void tabcur();
 void mrgexp(); void mrgtext(); void mrgassign(); void mrgrec(); void viewterm();
 void setspecs(); void view();
 
-// ------------------------------------------------------------ registers
+// ------------------------------------------------------------- evaluate.cpp
+// The expression evaluator and the register numstack[oldindex].
+
+extern double numstack[NUMSTACKSIZE]; // values; slot oldindex is the register
+extern int ni;                        // top of numstack
+extern int oldindex;                  // slot below the values of an evaluation (1)
+extern double fp_num;                 // the last result
+extern int fpnumused;                 // characters the last evaluation consumed
+extern char fpresult[FPRESULTSIZE];   // the register as last shown, e as apostrophe
+
+void initregisters();
+// Evaluates `length` characters of text (less when a blank or a character
+// outside the notation ends it). On success the result is pushed above the
+// values below it, fp_num holds it and the characters used are returned;
+// otherwise fperror is 1 (syntax) or 2 (overflow, division by zero, no
+// number) and 0 is returned.
+int dijkstra(const unsigned char *text, int length);
+int dijkstra(const char *text, int length);
+// One number of the notation at text; *used gets the characters read.
+double flvalue(const unsigned char *text, int length, int *used);
+void showregister();                  // fpresult from the register; redraw level 11
 void compute0(); void reginc(); void regclear(); void regdis(); void regshow();
 void evaluate();
 

@@ -74,9 +74,3 @@ void mrgrec() {}
 void viewterm() {}
 void setspecs() {}
 void view() {}
-void compute0() {}
-void reginc() {}
-void regclear() {}
-void regdis() {}
-void regshow() {}
-void evaluate() {}

@@ -30,6 +30,7 @@ void initsettings()
     fpresultvalue = 0.0;
     checkerrors[0] = 0;
     checkstring[0] = 0;
+    initregisters();
 }
 
 // Word wrap and decimal-tab entry arrive with the line-editing operations.
