@@ -67,10 +67,3 @@ void fcenter() {}
 void falign() {}
 void tabset() {}
 void tabcur() {}
-void mrgexp() {}
-void mrgtext() {}
-void mrgassign() {}
-void mrgrec() {}
-void viewterm() {}
-void setspecs() {}
-void view() {}

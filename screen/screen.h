@@ -37,6 +37,7 @@ extern int fieldsiz;                  // its length
 extern int64_t disrecptr;             // drawing position
 
 void initdisplay();                   // initial values of everything above
+void defaultlayout();                 // six fields of width 5 per row from row 3
 void display();
 void discur();
 void putstats();
