@@ -162,10 +162,16 @@ static double scaled(long mantissa, int scale)
     double v = static_cast<double>(mantissa);
     if (v == 0)
         return 0;
-    for (; scale > last && std::isfinite(v); scale -= last)
+    for (; scale > last; scale -= last) {
         v *= exact[last];
-    for (; scale < -last && v != 0; scale += last)
+        if (!std::isfinite(v))
+            return v;
+    }
+    for (; scale < -last; scale += last) {
         v /= exact[last];
+        if (v == 0)
+            return 0;
+    }
     return scale >= 0 ? v * exact[scale] : v / exact[-scale];
 }
 
@@ -436,16 +442,20 @@ void regclear()
     showregister();
 }
 
-// Types the register as last shown at the cursor, through the view's entry.
-void regdis()
+void typestring(const char *s, editop enter)
 {
-    editop enter = curcore().viewtype == 0 ? bldtxt : bldrec;
     unsigned char keep = holdch;
-    for (const char *p = fpresult; *p; p++) {
-        holdch = static_cast<unsigned char>(*p);
+    for (; *s; s++) {
+        holdch = static_cast<unsigned char>(*s);
         enter();
     }
     holdch = keep;
+}
+
+// Types the register as last shown at the cursor, through the view's entry.
+void regdis()
+{
+    typestring(fpresult, curcore().viewtype == 0 ? bldtxt : bldrec);
     redisplay = 7;
 }
 

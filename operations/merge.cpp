@@ -199,6 +199,8 @@ static void domerge()
     m.curline = distance(m.header, m.lnptr);
     m.edited = true;
     corenum = keep;
+    if (keep == MRGCORE)
+        redisplay = 1;
 }
 
 void mrgtext()
@@ -269,12 +271,7 @@ void mrgassign()
         } else {
             std::snprintf(shown, sizeof shown, "****");
         }
-        unsigned char keep = holdch;
-        for (const char *p = shown; *p; p++) {
-            holdch = static_cast<unsigned char>(*p);
-            bldrec();
-        }
-        holdch = keep;
+        typestring(shown, bldrec);
     }
     redisplay = 1;
 }

@@ -118,6 +118,7 @@ int dijkstra(const char *text, int length);
 // One number of the notation at text; *used gets the characters read.
 double flvalue(const unsigned char *text, int length, int *used);
 void showregister();                  // fpresult from the register; redraw level 11
+void typestring(const char *s, editop enter);  // s typed at the cursor through enter
 void compute0(); void reginc(); void regclear(); void regdis(); void regshow();
 void evaluate();
 
