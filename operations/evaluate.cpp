@@ -44,14 +44,22 @@ static constexpr char typex[31] = {
 static constexpr char iprior[17] = {0, 0, 0, 0, 5, 5, 0, 6, 6, 8, 1, 7, 4, 4, 4, 3, 2};
 static constexpr char sprior[17] = {0, 0, 0, 0, 5, 5, 0, 6, 6, 0, 0, 6, 4, 4, 4, 3, 2};
 
+// The class of every byte: typex for blank to '>', the end for the rest.
+struct classtable {
+    char c[256];
+};
+static constexpr classtable byteclass = [] {
+    classtable t{};
+    for (int b = 0; b < 256; b++)
+        t.c[b] = b >= ' ' && b <= '>' ? typex[b - ' '] : static_cast<char>(CEND);
+    return t;
+}();
+
 static int classof(const unsigned char *p)
 {
     if (p >= expend)
         return CEND;
-    unsigned char c = *p;
-    if (c < ' ' || c > '>')
-        return CEND;
-    return typex[c - ' '];
+    return byteclass.c[*p];
 }
 
 // ----------------------------------------------------------- number reader
