@@ -1,6 +1,7 @@
 #!/bin/sh
 # Set-up, build and run. "demo" runs the editor on the sample text,
-# "test" builds and runs every test, "bench" builds and runs the benchmarks.
+# "test" builds and runs every test, "bench" builds and runs the benchmarks,
+# "fuzz [seconds]" runs each fuzz target for that long (clang).
 set -e
 cd "$(dirname "$0")"
 
@@ -22,7 +23,7 @@ fi
 jobs=$(nproc 2>/dev/null || echo 2)
 build() {   # build <dir> [cmake options...]
   dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEL_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
@@ -39,10 +40,36 @@ sanitize)
   build build-asan -DKEL_SANITIZE=ON
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
   ;;
+fuzz)
+  # Each target for $2 seconds (default 60), seeded from the test cases, in a
+  # directory of its own under build-fuzz; a finding is left there as crash-*.
+  # The targets confine themselves to that directory (chroot), where the leak
+  # checker cannot read /proc: leaks are left to the sanitizer build.
+  command -v clang++ >/dev/null 2>&1 || { echo "run.sh fuzz: clang++ is needed" >&2; exit 2; }
+  secs=${2:-60}
+  build build-fuzz -DKEL_FUZZ=ON -DKEL_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
+  for t in keys tokens attributes; do
+    dir=build-fuzz/run-$t
+    rm -rf "$dir"
+    mkdir -p "$dir/corpus"
+    n=0
+    case $t in
+      keys) seeds=$(ls tests/cases/*/*/keys) ;;
+      tokens) seeds=$(find tests/cases/engine -path '*/in/*' -type f) ;;
+      attributes) seeds=$(grep -rlis "attribute\|%define" tests/cases/engine --include='*' | grep '/in/') ;;
+    esac
+    for f in $seeds; do n=$((n + 1)); cp "$f" "$dir/corpus/seed$n"; done
+    echo "fuzz: $t for $secs s from $n seeds"
+    (cd "$dir" && ASAN_OPTIONS=detect_leaks=0 ../fuzz/fuzz_$t -max_total_time="$secs" -max_len=4096 -timeout=20 \
+        -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 -artifact_prefix=./ corpus 2>log) ||
+      { tail -40 "$dir/log"; echo "fuzz: $t found a fault; see $dir" >&2; exit 1; }
+    grep -E "stat::number_of_executed_units|stat::new_units_added" "$dir/log" | sed "s/^/  /"
+  done
+  ;;
 bench)
   build build-bench -DKEL_BENCH=ON -DKEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
   sh bench/run.sh build-bench
   ;;
 *)
-  echo "usage: run.sh demo|test|sanitize|bench" >&2; exit 2 ;;
+  echo "usage: run.sh demo|test|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
 esac

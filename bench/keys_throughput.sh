@@ -5,15 +5,7 @@ set -e
 kel=${1:-build/kel}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-python3 - "$tmp/keys" <<'PY'
-import sys
-line = ("abcdefghij" * 6)[:60]
-total, out = 1, ["\r"]          # RETURN first: the editor starts on its command line
-while total < 1000000:
-    out.append(line + "\r")
-    total += 61
-open(sys.argv[1], "w").write("".join(out)[:1000000])
-PY
+python3 "$(dirname "$0")/typedkeys.py" 1000000 "$tmp/keys"
 keys=$(wc -c < "$tmp/keys")
 start=$(date +%s.%N)
 setsid -w "$kel" < "$tmp/keys" > /dev/null 2>&1 || true

@@ -8,3 +8,4 @@ for b in "$dir"/bench/*_bench; do
 done
 sh "$(dirname "$0")/keys_throughput.sh" "$dir/kel"
 sh "$(dirname "$0")/fetchsave.sh" "$dir/kel"
+sh "$(dirname "$0")/view_throughput.sh" "$dir/kel"

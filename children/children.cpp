@@ -5,7 +5,10 @@
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
+#include <cstdint>
 #include <fcntl.h>
+#include <poll.h>
+#include <stdio_ext.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include "children/children.h"
@@ -18,6 +21,8 @@ KEYSOURCE kelinput = {-1, 0, 0, true, {}};
 FILE *keloutput;
 
 static bool tookinput;                // suspending took the input away from the driver
+static bool abandoned;                // the interrupt key stopped a write to the driver
+static bool told;                     // ... and the user has been told so
 
 // ------------------------------------------------------------ writing to it
 
@@ -57,15 +62,76 @@ bool running() { return progstate == 1 && keloutput != nullptr; }
 bool finished(bool ok)
 {
     ok = ok && std::fflush(keloutput) == 0;
-    if (!ok)
+    if (!ok) {
+        bool interrupted = abandoned;
         killprog();
+        told = interrupted;
+        if (interrupted) {
+            diserr("Write to driver interrupted; driver ended");
+            del = 2;
+        }
+    }
     return ok;
 }
 
-void closepipes()
+// The driver's standard input: a non-blocking pipe written through stdio.
+// A full pipe is waited on together with the signal pipe, so that the
+// interrupt key can abandon a write to a driver that has stopped reading.
+ssize_t pipewrite(void *cookie, const char *buf, size_t size)
+{
+    int fd = static_cast<int>(reinterpret_cast<intptr_t>(cookie));
+    size_t done = 0;
+    while (done < size && !abandoned) {
+        ssize_t n = write(fd, buf + done, size - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return -1;
+        if (takeinterrupt()) {
+            abandoned = true;
+            errno = EINTR;
+            return -1;
+        }
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {sigfd, POLLIN, 0}};
+        if (poll(fds, sigfd >= 0 ? 2 : 1, -1) > 0 && (fds[1].revents & POLLIN)) {
+            char drain[64];
+            while (read(sigfd, drain, sizeof drain) > 0) {}
+        }
+    }
+    return abandoned ? -1 : static_cast<ssize_t>(done);
+}
+
+int pipeclose(void *cookie)
+{
+    return close(static_cast<int>(reinterpret_cast<intptr_t>(cookie)));
+}
+
+FILE *pipestream(int fd)
+{
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
+        return nullptr;
+    cookie_io_functions_t io{nullptr, pipewrite, nullptr, pipeclose};
+    return fopencookie(reinterpret_cast<void *>(static_cast<intptr_t>(fd)), "w", io);
+}
+
+// Signals go to the driver's process group, so that whatever it started
+// stops, goes on or ends with it; to the driver alone when it has no group.
+void signaldriver(int pid, int sig)
+{
+    if (kill(-pid, sig) != 0)
+        kill(pid, sig);
+}
+
+// With `discard`, text not yet written is dropped instead of waited for.
+void closepipes(bool discard)
 {
     if (keloutput != nullptr) {
         pipeguard g;
+        if (discard)
+            __fpurge(keloutput);
         std::fclose(keloutput);
         keloutput = nullptr;
     }
@@ -76,6 +142,7 @@ void closepipes()
         inptr = &stdinsource;
     progstate = 0;
     tookinput = false;
+    abandoned = false;
 }
 
 } // namespace
@@ -126,6 +193,7 @@ static int setpipe(const char *path, char *const argv[])
     flushout();
     pid_t pid = fork();
     if (pid == 0) {
+        setpgid(0, 0);
         dup2(progpipe[0], STDIN_FILENO);
         dup2(kelpipe[1], STDOUT_FILENO);
         for (int fd : {kelpipe[0], kelpipe[1], progpipe[0], progpipe[1]})
@@ -134,14 +202,16 @@ static int setpipe(const char *path, char *const argv[])
         execv(path, argv);
         _exit(1);
     }
+    if (pid > 0)
+        setpgid(pid, pid);            // either side may come first
     close(kelpipe[1]);
     close(progpipe[0]);
-    FILE *out = pid > 0 ? fdopen(progpipe[1], "w") : nullptr;
+    FILE *out = pid > 0 ? pipestream(progpipe[1]) : nullptr;
     if (out == nullptr) {
         close(progpipe[1]);
         close(kelpipe[0]);
         if (pid > 0) {
-            kill(pid, SIGKILL);
+            signaldriver(pid, SIGKILL);
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
         }
         return -1;
@@ -187,7 +257,7 @@ void suspendprog()
     if (progstate == 0 || child_pid <= 0)
         return;
     progstate = 2;
-    kill(child_pid, SIGSTOP);
+    signaldriver(child_pid, SIGSTOP);
     if (inptr == &kelinput) {
         inptr = &stdinsource;
         tookinput = true;
@@ -201,7 +271,7 @@ void resumeprog()
         return;
     }
     progstate = 1;
-    kill(child_pid, SIGCONT);
+    signaldriver(child_pid, SIGCONT);
     if (tookinput) {
         inptr = &kelinput;
         tookinput = false;
@@ -215,13 +285,28 @@ void killprog()
 {
     if (progstate == 0)
         return;
-    closepipes();
     int pid = child_pid;
     child_pid = 0;
-    if (pid > 0) {
-        kill(pid, SIGKILL);
+    if (pid > 0)
+        signaldriver(pid, SIGKILL);
+    closepipes(true);
+    if (pid > 0)
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
-    }
+}
+
+// The driver's end noticed by its exit rather than by the end of its output:
+// what it started is ended too, so that nothing else holds the pipe open, and
+// the output it left is still read up to the end, which gives the keyboard
+// back. Its status is collected, so no zombie is left.
+void reapdriver()
+{
+    int pid = child_pid;
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != pid)
+        return;
+    child_pid = 0;
+    kill(-pid, SIGKILL);
+    if (progstate == 2)               // the keyboard has the input already
+        closepipes(true);
 }
 
 // The editor ends: the driver sees the end of both pipes and finishes by
@@ -232,11 +317,11 @@ void endchildren()
         return;
     int pid = child_pid;
     bool stopped = progstate == 2;
-    closepipes();
+    closepipes(false);
     child_pid = 0;
     if (pid > 0) {
         if (stopped)
-            kill(pid, SIGCONT);
+            signaldriver(pid, SIGCONT);
         waitpid(pid, nullptr, WNOHANG);
     }
 }
@@ -291,6 +376,7 @@ void emit()
     if (param[1] >= 1 && param[1] <= 18)
         corenum = param[1];
     bool ok;
+    told = false;
     if (todriver) {
         pipeguard g;
         ok = finished(putrange(keloutput));
@@ -301,7 +387,7 @@ void emit()
         clearerr(stdout);
     }
     corenum = was;
-    if (!ok) {
+    if (!ok && !told) {
         diserr(" Write Failed ");
         del = 2;
     }

@@ -19,6 +19,7 @@ void runprog();                       // RUN: start the driver named by curfile
 void suspendprog();
 void resumeprog();
 void killprog();
+void reapdriver();                    // a driver that has exited is collected
 void acknowledge();                   // LF to a running driver
 void swinput();                       // SWITCH 0, 1, 2
 void emit();                          // EMIT a line range to standard output or the driver

@@ -3,6 +3,7 @@
 // language, and files on disk.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include "editor/editor.h"
 
 // ----------------------------------------------------------------- input.cpp
@@ -123,6 +124,13 @@ void faw();
 void fpx();
 bool fprs();                          // can curfile be read (silently)
 int readfile(const char *name, char *buf, int size);
+// regular.cpp: a regular file opened to read (a descriptor, or a stream);
+// anything else fails as a missing file would.
+int openregular(const char *name);
+std::FILE *fopenregular(const char *name);
+// recover.cpp: every corefile with unsaved changes into a new recovery
+// file, each reported on standard error; the number that failed.
+int recoverfiles();
 void loadfile();
 void fetchfile();
 void appendfile();

@@ -2,12 +2,17 @@
 // string files (procedures and templates) read whole into memory with the
 // brace notation between '~' characters, and text files read into and
 // written from corefiles, line ranges and object prefixes included.
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#if __has_include(<stdio_ext.h>)
+#include <stdio_ext.h>
+#endif
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +44,7 @@ static bool named()
 // A file that opens for reading and is not a directory.
 static bool readable(const char *name)
 {
-    int fd = open(name, O_RDONLY);
+    int fd = openregular(name);
     if (fd < 0)
         return false;
     struct stat st;
@@ -63,7 +68,7 @@ void fpw()
 {
     if (!named())
         return;
-    int fd = open(curfile, O_WRONLY);
+    int fd = open(curfile, O_WRONLY | O_NONBLOCK);  // a FIFO without a reader must not block
     if (fd < 0) {
         refuse("File not found (or no write permission)");
         return;
@@ -103,7 +108,7 @@ int readfile(const char *name, char *buf, int size)
 {
     if (size < 1)
         return -1;
-    std::FILE *f = std::fopen(name, "rb");
+    std::FILE *f = fopenregular(name);
     if (f == nullptr)
         return -1;
     int n = 0;
@@ -209,8 +214,13 @@ int tabcol(int col)
 
 // Line drawings carry no data in this system: the reader finds no picture
 // (handle 0) and never fails, the writer writes nothing.
+// Until they do, a line that would start one is read as text, whole, so
+// that it is written back as it was.
+static constexpr bool PICTURES = false;
 static int64_t fetchpic() { return 0; }
 static int savepic(std::FILE *, const LINE *) { return 0; }
+
+static int64_t dropped;               // bytes 255 left out since the load began
 
 // The record check of FETCH, APPEND and INSERT with a check string in
 // recboolcheck: whether a line just read is kept. The check itself is the
@@ -252,6 +262,44 @@ static int prefixobject(unsigned char c)
     }
 }
 
+// A stream only this thread uses: no lock taken per call.
+static void ownstream(std::FILE *f)
+{
+#if __has_include(<stdio_ext.h>)
+    __fsetlocking(f, FSETLOCKING_BYCALLER);
+#else
+    (void)f;
+#endif
+}
+
+// Copies to `to` the run of plain characters (blank to byte 254) that the
+// stream already holds in its buffer, at most `room` of them, and returns how
+// many. With glibc, getc_unlocked takes each character from between
+// _IO_read_ptr and _IO_read_end of the stream; this takes a whole run from
+// there in the same way. Elsewhere it copies nothing and getc_unlocked reads
+// every character.
+static size_t plainrun(std::FILE *in, unsigned char *to, int64_t room)
+{
+#if defined(__GLIBC__)
+    const auto *p = reinterpret_cast<const unsigned char *>(in->_IO_read_ptr);
+    const auto *e = reinterpret_cast<const unsigned char *>(in->_IO_read_end);
+    if (p == nullptr || p >= e || room <= 0)
+        return 0;
+    size_t most = static_cast<size_t>(e - p);
+    if (static_cast<uint64_t>(room) < most)
+        most = static_cast<size_t>(room);
+    size_t n = 0;
+    while (n < most && p[n] >= ' ' && p[n] != FREECH)
+        n++;
+    std::memcpy(to, p, n);
+    in->_IO_read_ptr += n;
+    return n;
+#else
+    (void)in, (void)to, (void)room;
+    return 0;
+#endif
+}
+
 // Reads one line of `in` into the arena from avail without claiming the
 // space: the caller allocates the line. A line ends at LF or VT, or at the
 // end of the file when it holds anything but CRs. CR and byte 255 (the
@@ -268,12 +316,30 @@ int gline(std::FILE *in)
     bool any = false;
     int err = 0;
     int c;
-    while ((c = getc_unlocked(in)) != EOF && c != '\n' && c != 11) {
+    for (;;) {
+        if (size_t n = plainrun(in, textbase + at, end - at); n > 0) {
+            at += static_cast<int64_t>(n);
+            any = true;
+        }
+        c = getc_unlocked(in);
+        if (c >= ' ' && c != FREECH) {       // the common case, kept short
+            if (at >= end) {
+                err = IOTRUNC;
+                break;
+            }
+            textbase[at++] = static_cast<unsigned char>(c);
+            any = true;
+            continue;
+        }
+        if (c == EOF || c == '\n' || c == 11)
+            break;
         if (c == '\r')
             continue;
         any = true;
-        if (c == FREECH)
+        if (c == FREECH) {
+            dropped++;
             continue;
+        }
         if (c == '\t' && octflag == 0) {
             do {
                 if (at >= end) {
@@ -305,7 +371,9 @@ int gline(std::FILE *in)
     linetype = n == 0 ? 5 : 0;
     if (fetchstyle == 1 && n >= 2 && textbase[start] == '\\') {
         int object = prefixobject(textbase[start + 1]);
-        if (object == 2) {
+        if (object == 2 && !PICTURES) {
+            object = -1;
+        } else if (object == 2) {
             freearena(start, at);
             n = 0;
             pichandle = fetchpic();
@@ -340,17 +408,19 @@ static void skipline(std::FILE *in)
 void gfile()
 {
     abortreq = 0;
+    dropped = 0;
     int first, last;
     lrange(first, last);
     bool check = recboolcheck[0] != 0;
     ioerr = 0;
-    fptr = std::fopen(curfile, "rb");
+    fptr = fopenregular(curfile);
     if (fptr == nullptr) {
         ioerr = IONOFILE;
         return;
     }
     static char inbuf[1 << 16];
     std::setvbuf(fptr, inbuf, _IOFBF, sizeof inbuf);
+    ownstream(fptr);
     COREFILE &f = curcore();
     while (last >= 1 && ioerr == 0) {
         if (first < 2) {
@@ -408,6 +478,12 @@ void getfile()
         complain(" Bad Picture Encountered ");
     else if (ioerr == IONOFILE)
         refuse("File not found (or no read permission)");
+    if (dropped > 0) {                // the arena cannot hold them
+        char msg[80];
+        std::snprintf(msg, sizeof msg, " %lld characters of code 255 dropped ",
+                      static_cast<long long>(dropped));
+        diserr(msg);
+    }
 }
 
 void fetchfile()
@@ -534,6 +610,7 @@ static void writestream(std::FILE *out)
 {
     static char outbuf[1 << 16];
     std::setvbuf(out, outbuf, _IOFBF, sizeof outbuf);
+    ownstream(out);
 }
 
 // Writes the range to file `name`, opened with `how` ("wb" truncates, "ab"
@@ -561,6 +638,43 @@ static bool putfile(const char *name, const char *how)
     return ok;
 }
 
+// Writes the range over file `name` itself. The text is made in memory
+// first, and a regular file gets the room for it before a byte of the old
+// text is touched: a file system without that room leaves the file whole.
+static bool putinplace(const char *name)
+{
+    char *data = nullptr;
+    size_t size = 0;
+    std::FILE *mem = open_memstream(&data, &size);
+    if (mem == nullptr)
+        return false;
+    bool ok = pfile(mem) == 0;
+    ok = std::fclose(mem) == 0 && ok;
+    std::unique_ptr<char, decltype(&std::free)> text(data, &std::free);
+    if (!ok)
+        return false;
+    int fd = open(name, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && size > 0 && posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0) {
+        close(fd);
+        return false;
+    }
+    for (size_t done = 0; ok && done < size;) {
+        ssize_t n = regular ? pwrite(fd, data + done, size - done, static_cast<off_t>(done))
+                            : write(fd, data + done, size - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            ok = false;
+    }
+    if (ok && regular && (ftruncate(fd, static_cast<off_t>(size)) != 0 || fsync(fd) != 0))
+        ok = false;
+    return close(fd) == 0 && ok;
+}
+
 // Replaces file `name` by the range without ever leaving it half written:
 // a regular file is written whole to a new file in its directory, with its
 // permissions, which then takes its place. Devices, pipes, files with more
@@ -572,13 +686,13 @@ static bool replacefile(const char *name)
     const char *target = realpath(name, real) != nullptr ? real : name;
     struct stat st;
     if (stat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
-        return putfile(name, "wb");
+        return putinplace(name);
     std::string tmp = target;
     size_t slash = tmp.rfind('/');
     tmp = (slash == std::string::npos ? std::string(".") : tmp.substr(0, slash)) + "/.kelXXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0)
-        return putfile(name, "wb");
+        return putinplace(name);
     if ((st.st_uid != geteuid() || st.st_gid != getegid()) && fchown(fd, st.st_uid, st.st_gid) != 0) {
         // the new file stays ours: only its owner differs from the old one's
     }

@@ -18,6 +18,7 @@
 #include "screen/screen.h"
 #include "children/children.h"
 #include "operations/operations.h"
+#include "operations/stars.h"
 
 unsigned char holdch;
 int type;
@@ -243,11 +244,29 @@ void pushfn(const char *s)
         fnstack[++fnptr] = s;
 }
 
+// The interrupt key while strings run: every pushed string and loop is
+// dropped and the keyboard has the input again.
+static void interruptstrings()
+{
+    std::fill(std::begin(fnstack), std::end(fnstack), nullptr);
+    fnptr = 0;
+    std::fill(std::begin(loopstack), std::end(loopstack), nullptr);
+    loopptr = 0;
+    loopdepth = 0;
+    escflg = 0;
+    progress("Procedure interrupted");
+}
+
 void fetchchar()
 {
     for (;;) {
         termrefresh();
         int c;
+        if (stringactive()) {
+            checkend();
+            if (takeinterrupt())
+                interruptstrings();
+        }
         bool fromstring = stringactive();
         if (fromstring) {
             c = peekstr();
@@ -262,7 +281,7 @@ void fetchchar()
                 continue;
             if (c < 0) {
                 if (inptr == &stdinsource) {
-                    endofinput();
+                    inputended();
                     continue;
                 }
                 // A driver's output ended. Its end reads as the kill key,
@@ -275,15 +294,25 @@ void fetchchar()
             }
         }
 
-        if (escflg == NUMPLANE) {
-            if (isdigitcode(c)) {
-                numcode = addigit(numcode, c);
-                continue;
-            }
-            c = std::min(numcode, MAXNUMCODE);  // the closing byte is dropped
+        if (c >= KEYTEXT) {             // a letter no key entry delivers
+            escflg = 0;
+            holdch = static_cast<unsigned char>(c - KEYTEXT);
+            type = KPUNCT;
+            return;
         }
-
-        int ix = c + escflg;
+        int ix;
+        if (c >= KEYENTRY) {            // a key entry taken whole
+            ix = std::min(c - KEYENTRY, NINTRAN - 1);
+        } else {
+            if (escflg == NUMPLANE) {
+                if (isdigitcode(c)) {
+                    numcode = addigit(numcode, c);
+                    continue;
+                }
+                c = std::min(numcode, MAXNUMCODE);  // the closing byte is dropped
+            }
+            ix = c + escflg;
+        }
         escflg = 0;
         holdch = static_cast<unsigned char>(ix & 0xff);
         type = intran[ix];
@@ -477,26 +506,14 @@ bool answering()
     va_end(ap);
 }
 
-// Lines from `from` down to `to`, both counted; 0 when `to` is not below.
-int linesdown(const LINE *from, const LINE *to, const LINE *header)
-{
-    int n = 1;
-    for (const LINE *l = from; l != to; n++) {
-        l = l->down;
-        if (l == nullptr || l == header)
-            return 0;
-    }
-    return n;
-}
-
+// Lines in the current corefile's star block; 0 without stars.
 int starlines(const COREFILE &cf)
 {
     if (cf.starcount == 0)
         return 0;
-    if (cf.starA == nullptr || cf.starB == nullptr)
-        return 1;
-    int n = linesdown(cf.starA, cf.starB, cf.header);
-    return n > 0 ? n : linesdown(cf.starB, cf.starA, cf.header);
+    locatestars();
+    findinfo();
+    return lines;
 }
 
 // The text of the cursor line, or null for a line without text.
@@ -581,7 +598,7 @@ int canread()
         diserr("Empty filename");
         return 0;
     }
-    int fd = open(name, O_RDONLY);
+    int fd = openregular(name);
     if (fd < 0) {
         diserr("File not found (or no read permission)");
         return 0;
@@ -596,7 +613,7 @@ int canwrite()
     filename(name);
     if (name[0] == '\0')
         return 0;
-    int fd = open(name, O_WRONLY);
+    int fd = open(name, O_WRONLY | O_NONBLOCK);
     if (fd < 0)
         return 0;
     close(fd);

@@ -7,6 +7,7 @@
 #include <iterator>
 #include "commands/commands.h"
 #include "screen/screen.h"
+#include "operations/stars.h"
 
 char pstring[PSTRINGSIZE];            // typed line from index 1, fields ended by '|'
 static int sptr;                      // next free index while typing, read index while converting
@@ -278,29 +279,14 @@ static void gstr()
     dest[n] = 0;
 }
 
-// Line number of l counted from the corefile's header, 0 when not found.
-static int linenumber(const COREFILE &cf, const LINE *l)
-{
-    if (cf.header == nullptr || l == nullptr)
-        return 0;
-    int n = 1;
-    for (const LINE *p = cf.header->down; p != nullptr && p != cf.header; p = p->down, n++)
-        if (p == l)
-            return n;
-    return 0;
-}
-
-static int starline(bool last)
+// The star block's first or last line, counted from the corefile's header.
+static int starline(bool tolast)
 {
     const COREFILE &cf = curcore();
     if (cf.starcount == 0)
-        return last ? 200000 : 1;
-    int a = linenumber(cf, cf.starA), b = linenumber(cf, cf.starB);
-    if (a == 0)
-        return b;
-    if (b == 0)
-        return a;
-    return last ? (a > b ? a : b) : (a < b ? a : b);
+        return tolast ? LASTLINE : 1;
+    locatestars();
+    return distance(cf.header, tolast ? last : first);
 }
 
 static void gint()

@@ -37,7 +37,7 @@ static const char *const helptext[] = {
     "(2) To use gwkel, replace kel by gwkel.                   ",
     "",
     "(3) For more help, see                   ",
-    "README.md in the kel source distribution",
+    "man kel",
 };
 
 static int startmessage(const char *text)
@@ -56,6 +56,12 @@ static int help()
         sep = "\n";
     }
     return startmessage(text.c_str());
+}
+
+static int version()
+{
+    std::printf("kel %s (build date: %s; time: %s)\n", kelversion, kelbuilddate, kelbuildtime);
+    return 0;
 }
 
 // Appends name and a RETURN to a call buffer; false when it does not fit.
@@ -87,14 +93,24 @@ static void getfpar()
 
 int kelmain(int argc, char **argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "-s") == 0) {  // the plain stream on a terminal
+        plainstream = true;
+        argv[1] = argv[0];
+        argv++;
+        argc--;
+    }
     fparnum = argc;
     fparam1 = argc > 1 ? argv[1] : nullptr;
     fparam2 = argc > 2 ? argv[2] : nullptr;
     fparam3 = argc > 3 ? argv[3] : nullptr;
     fparam4 = argc > 4 ? argv[4] : nullptr;
 
-    if (argc == 2 && std::strcmp(fparam1, "-h") == 0)
+    // The long options a newcomer tries first; a file of either name is
+    // still opened as ./--help or ./--version.
+    if (argc == 2 && (std::strcmp(fparam1, "-h") == 0 || std::strcmp(fparam1, "--help") == 0))
         return help();
+    if (argc == 2 && std::strcmp(fparam1, "--version") == 0)
+        return version();
     if (argc == 2 && std::strcmp(fparam1, "-d") == 0)
         return startmessage("You need to give the name of the driver file. Type kel -h for details.");
     if (argc == 2 && std::strcmp(fparam1, "-p") == 0)
@@ -219,6 +235,8 @@ void goodbye()
 
 // Standard input ended with no driver as the input: nobody can answer a
 // question any more, so leave as GOODBYE would, warning on standard error.
+void (*inputended)() = endofinput;
+
 void endofinput()
 {
     for (int i = 0; i < NCORE; i++)
@@ -234,7 +252,7 @@ void endofinput()
 void identify()
 {
     std::snprintf(versionbuffer, sizeof versionbuffer, "%s date: %s; time: %s", "GWKEL",
-                  __DATE__, __TIME__);
+                  kelbuilddate, kelbuildtime);
     diserr(versionbuffer);
 }
 

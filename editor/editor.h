@@ -56,6 +56,7 @@ extern int64_t avail;                 // first free character above all text
 extern int64_t hiaddr;                // soft end of the arena
 extern LINE *reserve;                 // spare line record; null when none could be had
 extern bool full;                     // store is full (set by garbage)
+extern int64_t freecount;             // grows whenever arena characters become free
 extern LINE firstphys;                // anchor of the physical chain
 extern LINE *lastphys;                // last record of the physical chain
 extern LINE *lp;                      // scanner line
@@ -120,6 +121,11 @@ extern const char *fparam1, *fparam2, *fparam3, *fparam4;
 extern char versionbuffer[VERSIONSIZE];
 
 int kelmain(int argc, char **argv);
+
+// buildinfo.cpp
+extern const char kelversion[];       // "1.0.0"
+extern const char kelbuilddate[];     // "Jul 27 2020"
+extern const char kelbuildtime[];     // "17:32:22"
 void initstate();                     // every subsystem back to its start-up state
 void editor();
 void goodbye();
@@ -127,6 +133,7 @@ void identify();
 void uclcsw();
 void noop();
 void endofinput();                    // standard input ended: leave cleanly
+extern void (*inputended)();          // what the end of standard input does: endofinput
 
 // ----------------------------------------------------------------- entry.cpp
 // Text entry, rub-out and recall on text lines; the delete buffer; the

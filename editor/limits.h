@@ -7,6 +7,7 @@ inline constexpr int NCORE = 20;               // corefiles 0..19
 inline constexpr int64_t TEXTSIZE = 4000000;   // characters in the text arena
 inline constexpr int64_t HIADDR = 3999000;     // soft end: 1,000 characters of head-room
 inline constexpr unsigned char FREECH = 255;   // a free character of the arena
+inline constexpr int MAXCOLUMN = static_cast<int>(TEXTSIZE);  // no line is longer than the arena
 inline constexpr int NAMESIZE = 49;            // file names: 48 characters and a zero
 inline constexpr int NVIEWS = 8;               // view types 0..7
 inline constexpr int NOBJECTS = 6;             // object codes 0..5 with an edit mask
@@ -32,6 +33,8 @@ inline constexpr int NCAPTURES = 22;
 // Display and protocol.
 inline constexpr int GWMSGSIZE = 1000;         // one "$" message
 inline constexpr int SHADOWSIZE = 200;         // command-line echo kept for redraws
+inline constexpr int ERRMESGSIZE = 128;        // a message naming a file
+inline constexpr int MAXOVERLAP = 70;          // columns a sideways shift keeps in view
 
 // Text entry.
 inline constexpr int DELBUFSIZE = 80;          // delete-buffer ring
@@ -57,6 +60,7 @@ inline constexpr int INCNAMESIZE = 80;         // an included file's name: 79 ch
 inline constexpr int MACRODEPTH = 20;          // macro expansions open at once
 inline constexpr int MACRONAMESIZE = 50;       // namebuf: 49 characters
 inline constexpr int MACRODEFSIZE = 1000;      // defbuf: 999 characters
+inline constexpr int64_t MACROTEXTLIMIT = 1000000;  // macro text read from one file and its inclusions
 inline constexpr int TOKSTRSIZE = 60;          // outbuf of tok2str
 inline constexpr int FILEPOSSIZE = 40;         // file_position
 inline constexpr int NATTRTYPES = 254;         // attribute types 1..253

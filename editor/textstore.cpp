@@ -2,7 +2,9 @@
 // with its physical chain and compacting collector, the primitives that add
 // and remove characters and lines, the character scanner and positioning.
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 #include "editor/editor.h"
 #include "editor/charkind.h"
 #include "screen/screen.h"
@@ -11,11 +13,18 @@
 
 COREFILE core[NCORE];                 // the editing buffers
 int corenum;                          // current corefile, 0..19
-unsigned char textbase[TEXTSIZE];     // the arena; FREECH marks a free character
+// The arena. Below avail, FREECH marks a free character; everything from
+// avail on is free whatever it holds, so the arena is not filled up front
+// and its pages are touched only as text arrives. Only its first page is
+// marked free at start, so that the diagnostic dump, which shows the first
+// characters, shows the unused ones of a small store as free.
+unsigned char textbase[TEXTSIZE];
+inline constexpr int64_t MARKEDHEAD = 4096;
 int64_t avail;                        // new text always goes here
 int64_t hiaddr = HIADDR;              // collector threshold; the rest is head-room
 LINE *reserve;                        // one record kept in hand for the next line
 bool full;                            // no room after the last collection
+int64_t freecount;
 LINE firstphys;                       // anchor: firstphys.nextphys is the first record
 LINE *lastphys = &firstphys;          // last record on the chain
 LINE *lp;                             // scanner line
@@ -31,21 +40,27 @@ static LINE *newrec() { return new (std::nothrow) LINE{}; }
 static void freerec(LINE *line) { delete line; }
 #else
 inline constexpr int SLABSIZE = 4096;
+static std::vector<std::unique_ptr<LINE[]>> slabs;
+static int slabused = SLABSIZE;       // records handed out of the newest slab
 static LINE *freerecs;                // free records linked through nextphys
 
+// A freed record is reused first; otherwise the next untouched record of the
+// newest slab, so that memory is touched only as records are wanted.
 static LINE *newrec()
 {
-    if (freerecs == nullptr) {
-        LINE *slab = new (std::nothrow) LINE[SLABSIZE];
-        if (slab == nullptr)
-            return nullptr;
-        for (int i = SLABSIZE - 1; i >= 0; i--) {
-            slab[i].nextphys = freerecs;
-            freerecs = &slab[i];
-        }
-    }
     LINE *line = freerecs;
-    freerecs = line->nextphys;
+    if (line != nullptr) {
+        freerecs = line->nextphys;
+    } else {
+        if (slabused == SLABSIZE) {
+            std::unique_ptr<LINE[]> slab(new (std::nothrow) LINE[SLABSIZE]);
+            if (slab == nullptr)
+                return nullptr;
+            slabs.push_back(std::move(slab));
+            slabused = 0;
+        }
+        line = &slabs.back()[slabused++];
+    }
     *line = LINE{};
     return line;
 }
@@ -80,6 +95,8 @@ static bool onchain(const LINE *line)
 
 static void freechars(const LINE *line)
 {
+    if (line->object != 2 && line->length > 0)
+        freecount += line->length;
     if (line->object != 2 && line->length > 0)
         std::memset(textbase + line->index, FREECH, static_cast<size_t>(line->length));
 }
@@ -116,7 +133,7 @@ void initcore()
     freestore();
     for (linehint &h : hints)
         h.line = nullptr;
-    std::memset(textbase, FREECH, sizeof textbase);
+    std::memset(textbase, FREECH, MARKEDHEAD);
     avail = 0;
     hiaddr = HIADDR;
     full = false;
@@ -503,6 +520,7 @@ void cremove(int n)
     int tail = left - n;
     std::memmove(textbase + at, textbase + at + n, static_cast<size_t>(tail));
     std::memset(textbase + at + tail, FREECH, static_cast<size_t>(n));
+    freecount += n;
     line->length -= n;
     f.charcount -= n;
 }
@@ -547,6 +565,7 @@ static void detr(COREFILE &f, LINE *line)
         line->length--;
         textbase[line->index + line->length] = FREECH;
         f.charcount--;
+        freecount++;
     }
 }
 
@@ -669,8 +688,8 @@ void advfile(int n)
         col += f.lnptr->length + 1;
     if (col < 1)
         col = 1;
-    if (col > INT32_MAX)
-        col = INT32_MAX;
+    if (col > MAXCOLUMN)
+        col = MAXCOLUMN;
     f.curcol = static_cast<int>(col);
 }
 

@@ -36,9 +36,8 @@ static void cleartrans()
 static void emptytype(attr_table_entry &t)
 {
     t.type[0] = 0;
-    for (int v = 0; v < t.entries && v < NATTRVALUES; v++)
-        std::string().swap(t.list[v]);
-    std::memset(t.valence, 0, sizeof t.valence);
+    t.list.assign(1, std::string());
+    t.valence.assign(1, 0);
     t.entries = 1;
     t.partial = 0;
     t.trans.reset();
@@ -46,8 +45,11 @@ static void emptytype(attr_table_entry &t)
 
 void clearattributes()
 {
-    for (int i = 0; i < NATTRTYPES; i++)
-        emptytype(attr_table[i]);
+    // Types are emptied again as addtype takes them; what is released here
+    // is their memory, so that an engine never loaded costs nothing.
+    for (attr_table_entry &t : attr_table)
+        t = attr_table_entry{};
+    emptytype(attr_table[0]);
     total_types = 1;
     q_att_table.reset();
     q_att_size = 0;
@@ -76,8 +78,8 @@ int addvalue(const char *name, int type, int valence)
         v_err("Table full", t.type, "");
         return -1;
     }
-    t.list[t.entries] = name;
-    t.valence[t.entries] = valence;
+    t.list.emplace_back(name);
+    t.valence.push_back(valence);
     return t.entries++;
 }
 

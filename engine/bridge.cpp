@@ -78,17 +78,15 @@ static void safely(F &&op)
 
 // ------------------------------------------------------------ output lines
 
-void v_line(int n, int object, std::string_view text)
+// Once a line finds no room even after a collection, output stops with one
+// notice in the head-room, and later lines are dropped at once until the
+// editor has freed text that a collection could reclaim.
+static bool outputstopped;
+static int64_t freedat = -1;          // freecount after the collection that found no room
+
+static void putline(int n, int object, std::string_view text)
 {
-    if (n < 0 || n >= NCORE || core[n].header == nullptr)
-        return;
     auto len = static_cast<int64_t>(text.size());
-    if (avail + len > hiaddr)
-        garbage();
-    if (avail + len > TEXTSIZE || reserve == nullptr) {
-        full = true;
-        return;
-    }
     int keep = corenum;
     corenum = n;
     COREFILE &f = core[n];
@@ -103,6 +101,27 @@ void v_line(int n, int object, std::string_view text)
     corenum = keep;
     if (n == keep)
         redisplay = 1;
+}
+
+void v_line(int n, int object, std::string_view text)
+{
+    if (n < 0 || n >= NCORE || core[n].header == nullptr)
+        return;
+    auto len = static_cast<int64_t>(text.size());
+    if (avail + len > hiaddr && freecount != freedat) {
+        garbage();
+        freedat = freecount;
+    }
+    if (avail + len > hiaddr || reserve == nullptr) {
+        full = true;
+        static constexpr std::string_view notice = "output stopped: files full";
+        if (!outputstopped && reserve != nullptr && avail + int64_t{notice.size()} <= TEXTSIZE)
+            putline(n, 0, notice);
+        outputstopped = true;
+        return;
+    }
+    outputstopped = false;
+    putline(n, object, text);
 }
 
 void v_vlinef(int n, const char *fmt, va_list ap)

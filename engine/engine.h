@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 #include "editor/editor.h"
 #include "analysis/analysis.h"
 
@@ -197,8 +198,8 @@ int bool_from_pre();
 struct attr_table_entry {
     char type[ATTRNAMESIZE];          // the type's name
     int entries;                      // 1 + number of values
-    std::string list[NATTRVALUES];    // value names; entry 0 empty
-    int valence[NATTRVALUES];
+    std::vector<std::string> list;    // `entries` value names; entry 0 empty
+    std::vector<int> valence;         // `entries` valences
     int partial;                      // 1: the values are ordered
     std::unique_ptr<int[]> trans;     // entries x entries reachability, row-major
 };

@@ -65,6 +65,7 @@ struct expansion {
 };
 static expansion macrostack[MACRODEPTH + 1];  // entries 1..macroptr
 static int pushback = NOCHAR;         // a character of the file read too far
+static int64_t expanded;              // macro text used since the file was opened
 
 // Identifier characters: the word characters, and '%'.
 bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
@@ -249,7 +250,7 @@ static void include()
         v_stat = 1;
         return;
     }
-    std::FILE *f = std::fopen(name, "rb");
+    std::FILE *f = fopenregular(name);
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
         v_stat = 1;
@@ -299,6 +300,13 @@ static bool finishident(int c)
             clearident();
             if (macroptr >= MACRODEPTH)
                 return false;
+            expanded += static_cast<int64_t>(m->def.size()) + 1;
+            if (expanded > MACROTEXTLIMIT) {  // macros calling each other many times over
+                v_err("macro expansion too long, reading stopped", "", "");
+                v_stat = 1;
+                closeall();
+                return false;
+            }
             macrostack[++macroptr] = {m->def.c_str(), c};
             return true;
         }
@@ -528,7 +536,8 @@ bool openfile(const char *name, int lfr)
     clearident();
     qreset();
     lfret = lfr;
-    std::FILE *f = std::fopen(name, "rb");
+    expanded = 0;
+    std::FILE *f = fopenregular(name);
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
         v_stat = 1;

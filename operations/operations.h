@@ -25,6 +25,7 @@ void decbldtxt();
 // ------------------------------------------------------------ search
 void find(); void resfind(); void resnumber(); void rescheck(); void extchk();
 void scantext(); void findchk(); void changechk(); void change();
+void nextword();                      // the scanner to the start of the next word
 
 // ------------------------------------------------------------ blocks
 void makestars(); void recover(); void delete_(); void copyop(); void gen_moveblock();

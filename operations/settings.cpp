@@ -37,10 +37,6 @@ void initsettings()
     initviews();
 }
 
-// Word wrap and decimal-tab entry arrive with the line-editing operations.
-void autowrap() {}
-void decbldtxt() {}
-
 // ------------------------------------------------------- settings commands
 
 int hyphlevel = 0;

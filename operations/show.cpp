@@ -8,8 +8,8 @@
 // physical chain in chain order, then any other record in the order met.
 #include <cstdio>
 #include <unordered_map>
-#include <utility>
 #include "operations/operations.h"
+#include "operations/stars.h"
 #include "screen/screen.h"
 
 namespace {
@@ -40,15 +40,6 @@ private:
     std::unordered_map<const LINE *, long> ids;
     long next = 2;
 };
-
-// The current corefile's star block in text order; none when no star is set.
-void starblock(const COREFILE &c, const LINE *&from, const LINE *&to)
-{
-    from = c.starA != nullptr ? c.starA : c.starB;
-    to = c.starB != nullptr ? c.starB : c.starA;
-    if (from != nullptr && from != to && distance(c.header, from) > distance(c.header, to))
-        std::swap(from, to);
-}
 
 void dumpcore(std::FILE *f, int n, recordnumbers &id)
 {
@@ -100,13 +91,13 @@ void show()
         return;
     }
     recordnumbers id;
-    const LINE *from, *to;
-    starblock(curcore(), from, to);
+    if (curcore().starcount != 0)
+        locatestars();
     std::fprintf(f, "\nlastphys.............%ld", id(lastphys));
     std::fprintf(f, "\n&firstphys...........%ld", id(&firstphys));
     std::fprintf(f, "\nfirstphys.nextphys...%ld", id(firstphys.nextphys));
-    std::fprintf(f, "\nfirst................%ld", id(from));
-    std::fprintf(f, "\nlast.................%ld", id(to));
+    std::fprintf(f, "\nfirst................%ld", id(first));
+    std::fprintf(f, "\nlast.................%ld", id(last));
     std::fprintf(f, "\navail................%ld\n", static_cast<long>(avail));
     for (int n = 0; n < DUMPCORES; n++)
         dumpcore(f, n, id);

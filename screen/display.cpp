@@ -271,6 +271,8 @@ void wrtext(LINE *line, int row)
 static void sideways()
 {
     int col = curcore().curcol;
+    if (col > MAXCOLUMN)
+        col = curcore().curcol = MAXCOLUMN;
     if (col > pshift && col <= rightcol)
         return;
     int step = shiftc > 0 ? shiftc : 1;
@@ -593,13 +595,13 @@ void prtabs()
     gwmsg[0] = '$';
     gwmsg[1] = 'm';
     gwmsg[2] = 't';
-    int first = pshift + 1;
-    int last = rightcol;
+    int64_t first = int64_t{pshift} + 1;
+    int64_t last = rightcol;
     if (last - first + 1 > MSGEND - n)
         last = first + (MSGEND - n) - 1;
-    for (int col = first; col <= last; col++) {
+    for (int64_t col = first; col <= last; col++) {
         char ch = '.';
-        if (col < rmargin && col <= NTABCOLS && tabs[col])
+        if (col >= 1 && col < rmargin && col <= NTABCOLS && tabs[col])
             ch = '!';
         if (col == lmargin)
             ch = '<';

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <unistd.h>
 #include "screen/screen.h"
+#include "commands/commands.h"
 
 KEYSOURCE stdinsource = {0, 0, 0, false, {}};
 KEYSOURCE *inptr = &stdinsource;
@@ -33,7 +34,7 @@ static bool waitinput(int fd)
     }
 }
 
-int kelgetc()
+static int rawgetc()
 {
     KEYSOURCE *s = inptr;
     if (s->pos < s->len)
@@ -57,5 +58,75 @@ int kelgetc()
         }
         s->eof = true;
         return -1;
+    }
+}
+
+// ------------------------------------------------------ UTF-8 from a terminal
+
+static constexpr int REFUSED = -3;
+
+static bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Bytes of the sequence a lead byte starts; 1 for a byte no sequence starts with.
+static int seqlength(unsigned char lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 1;
+}
+
+// Only printable Latin-1 characters are taken; the free-character code never
+// enters the text. A letter an escape key delivers arrives as that key.
+int utf8key(const unsigned char *seq, int n)
+{
+    if (n != 2 || seqlength(seq[0]) != 2 || !continuation(seq[1]))
+        return REFUSED;
+    int ch = (seq[0] & 0x1F) << 6 | (seq[1] & 0x3F);
+    if (ch < 0xA0 || ch > 0xFF || ch == FREECH)
+        return REFUSED;
+    for (int ix = ESCPLANE1; ix < NUMPLANE && ix < NCHARMAP; ix++) {
+        int t = intran[ix];
+        if (t >= 2 && t <= 4 && char_map[ix] == ch)
+            return KEYENTRY + ix;
+    }
+    return KEYTEXT + ch;
+}
+
+static int pushedback = -1;           // a byte that ended a sequence too soon
+
+int kelgetc()
+{
+    for (;;) {
+        int c;
+        if (pushedback >= 0 && inptr == &stdinsource) {
+            c = pushedback;
+            pushedback = -1;
+        } else {
+            c = rawgetc();
+        }
+        if (c < 0x80 || inptr != &stdinsource || !viewutf8keys())
+            return c;
+        unsigned char seq[4] = {static_cast<unsigned char>(c)};
+        int need = seqlength(seq[0]), n = 1;
+        while (n < need) {
+            int d = rawgetc();
+            if (d == -2)
+                continue;               // the rest of the sequence is on its way
+            if (d < 0)
+                return d;
+            if (!continuation(static_cast<unsigned char>(d))) {
+                pushedback = d;
+                break;
+            }
+            seq[n++] = static_cast<unsigned char>(d);
+        }
+        int key = utf8key(seq, n);
+        if (key != REFUSED)
+            return key;
+        termbeep();
     }
 }

@@ -45,6 +45,11 @@ void gwtransmit(const char *msg)
 {
     if (gwtap != nullptr)
         gwtap(msg);
+    if (viewactive()) {               // the screen is drawn here: nothing is forwarded
+        if (visible && msg != nullptr)
+            viewmessage(msg);
+        return;
+    }
     const char *text = payload(msg);
     if (text == nullptr)
         return;

@@ -102,7 +102,17 @@ extern KEYSOURCE *inptr;              // where keyboard-level input comes from
 
 int kelgetc();                        // next byte of inptr; -1 at end of file;
                                       // -2 when a signal interrupted the wait
-                                      // (the caller looks at the string stack again)
+                                      // (the caller looks at the string stack again);
+                                      // from a UTF-8 terminal also KEYENTRY + index or
+                                      // KEYTEXT + character (below)
+
+// A Latin-1 letter typed on a UTF-8 terminal arrives as the key entry of the
+// escape planes that delivers it (KEYENTRY plus its index in intran), or, when
+// no entry does, as that text character (KEYTEXT plus the character).
+inline constexpr int KEYENTRY = 0x1000;
+inline constexpr int KEYTEXT = 0x2000;
+int utf8key(const unsigned char *seq, int n);  // a whole UTF-8 sequence as such a
+                                              // key; -3 when it is refused
 
 // -------------------------------------------------------------- terminal.cpp
 #include <signal.h>
@@ -163,3 +173,53 @@ void ResHandler(int sig);
 void FpHandler(int sig);
 void PipeHandler(int sig);
 void WindowHandler(int sig);
+void ChldHandler(int sig);
+void EndHandler(int sig);
+void checkend();                      // ends the editor when a signal asked for it
+bool takeinterrupt();                 // true, once, after the interrupt key
+
+// ---------------------------------------------------------------- render.cpp
+#include <string>
+#include <vector>
+
+// The terminal view: a model of the screen built from the "$" messages.
+enum : unsigned char {
+    VIEWPLAIN = 0,                    // looks of a cell
+    VIEWBAR = 1,                      // status row and results: reverse
+    VIEWERROR = 2,                    // an error on the help line
+    VIEWFIELD = 3,                    // the extent of a record field
+};
+
+struct VIEWMODEL {
+    int rows = 0, cols = 0;
+    std::vector<unsigned char> cells; // rows x cols Latin-1 characters
+    std::vector<unsigned char> looks; // rows x cols looks
+    std::vector<char> dirty;          // rows changed since they were last painted
+    std::string fields[8];            // file name, mode, view, corefile, line, column,
+                                      // line count, cursor colour: as last sent
+    std::string ruler;
+    std::string help;                 // help line text
+    unsigned char helplook = VIEWPLAIN;
+    bool waiting = false;             // an error waits for its answer
+    std::string command;              // the command line as typed
+    bool textcur = false, cmdcur = false;  // which cursor the editor shows
+    int prow = 2, pcol = 2;           // the text cursor's row and column
+    bool bell = false;                // a bell is due
+    bool redrawn = false;             // a full redraw came since the last painting
+    bool row2 = false;                // the last message drew row 2 of the window
+};
+
+extern bool plainstream;              // the forwarded lines even on a terminal (-s)
+
+void viewsize(VIEWMODEL &v, int rows, int cols);  // empty screen of that size
+void viewfeed(VIEWMODEL &v, const char *msg);     // one message into the model
+std::string viewrow(const VIEWMODEL &v, int row); // one row's characters
+void viewcursor(const VIEWMODEL &v, int &row, int &col);  // where the cursor goes
+
+void viewprepare();                   // before curses starts on standard output
+void viewcancel();                    // curses did not start after all
+void viewstart();                     // curses runs: the view draws from now on
+bool viewactive();
+bool viewutf8keys();                  // typed keys arrive as UTF-8
+void viewmessage(const char *msg);    // every message gwtransmit receives
+void viewrefresh();                   // paint what changed, unless keys are waiting

@@ -38,7 +38,8 @@ static termios newintrps;             // the editor's modes
 static int nlines = 24, ncols = 80;   // window size last measured
 
 static int sigwfd = -1;               // write end of the wake-up pipe
-static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe;
+static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe, gotchld;
+static volatile sig_atomic_t gotend, endsig;  // a signal that ends the editor, and its number
 
 static const char cmdkey[] = "\x03";  // what an interrupt types
 
@@ -101,7 +102,12 @@ void call_initscr()
         in = out;
     }
     int fd = fileno(out);
+    bool view = out == stdout && !plainstream;
+    if (view)
+        viewprepare();
     if (tcgetattr(fd, &oldintrps) != 0 || (scr = newterm(nullptr, out, in)) == nullptr) {
+        if (view)
+            viewcancel();
         if (out != stdout)
             fclose(out);
         return;
@@ -113,6 +119,8 @@ void call_initscr()
     active = true;
     nlines = LINES;
     ncols = COLS;
+    if (view)
+        viewstart();
     std::atexit(restoreatexit);
 }
 
@@ -177,7 +185,7 @@ void initerm()
 {
     if (!active)
         return;
-    if (isendwin())
+    if (isendwin() && !viewactive())
         refresh();                    // back from reseterm: curses resumes the screen
     cbreak();
     noecho();
@@ -249,7 +257,11 @@ bool termactive() { return active; }
 // done while the terminal is handed back to the shell.
 void termrefresh()
 {
-    if (active && !isendwin())
+    if (!active)
+        return;
+    if (viewactive())
+        viewrefresh();
+    else if (!isendwin())
         refresh();
 }
 
@@ -278,6 +290,39 @@ void SuspHandler(int) { note(gottstp); }
 void ResHandler(int) { note(gotcont); }
 void PipeHandler(int) { note(gotpipe); }
 void WindowHandler(int) { note(gotwinch); }
+void ChldHandler(int) { note(gotchld); }
+void EndHandler(int sig)
+{
+    endsig = sig;
+    note(gotend);
+}
+
+// A hangup, quit or termination: the terminal gets its modes back, unsaved
+// corefiles go to recovery files, and the editor ends.
+static void endbysignal(int sig)
+{
+    reseterm();
+    std::fflush(stdout);
+    endchildren();
+    recoverfiles();
+    std::fprintf(stderr, "kel: ended by signal %d\n", sig);
+    std::exit(128 + sig);
+}
+
+void checkend()
+{
+    if (gotend)
+        endbysignal(endsig);
+}
+
+bool takeinterrupt()
+{
+    if (!gotint)
+        return false;
+    gotint = 0;
+    abortreq = 0;
+    return true;
+}
 
 // An arithmetic fault during an evaluation is noted for the evaluator, which
 // checks its results itself and ends the expression. Outside an evaluation,
@@ -310,6 +355,10 @@ static constexpr sigrow sigtable[] = {
     {SIGFPE, FpHandler},
     {SIGPIPE, PipeHandler},
     {SIGWINCH, WindowHandler},
+    {SIGCHLD, ChldHandler},
+    {SIGHUP, EndHandler},
+    {SIGQUIT, EndHandler},
+    {SIGTERM, EndHandler},
 };
 
 // No SA_RESTART: a signal ends the key reader's wait at once.
@@ -330,7 +379,7 @@ void setsig()
         struct sigaction sa{};
         sa.sa_handler = r.handler;
         sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;
+        sa.sa_flags = r.sig == SIGCHLD ? SA_RESTART | SA_NOCLDSTOP : 0;  // children end at any time
         sigaction(r.sig, &sa, nullptr);
     }
 }
@@ -393,6 +442,7 @@ static void resize()
 
 bool sigpoll()
 {
+    checkend();
     bool any = false;
     if (gotint) {
         gotint = 0;
@@ -403,6 +453,10 @@ bool sigpoll()
         gotpipe = 0;
         killprog();
         any = true;
+    }
+    if (gotchld) {
+        gotchld = 0;
+        reapdriver();
     }
     if (gottstp) {
         gottstp = 0;

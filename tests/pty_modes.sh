@@ -21,43 +21,11 @@
 # Prints one PASS or FAIL line; exit status 1 on failure.
 
 kel=$1
-if [ -z "$kel" ] || [ ! -x "$kel" ]; then
-    echo "ptymodes: FAIL (usage: pty_modes.sh path/to/kel)"
-    exit 1
-fi
-case $kel in /*) ;; *) kel=$(pwd)/$kel ;; esac
-
-unset TMUX                            # a private server even inside tmux
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/kelpty.XXXXXX") || exit 1
-sock=$tmp/sock
-failures=0
-cleanup() {
-    tmux -S "$sock" kill-server >/dev/null 2>&1
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-    echo "ptymodes: $*"
-    failures=$((failures + 1))
-}
+ptyname=ptymodes
+. "$(dirname "$0")/ptylib.sh"
 
 show_errors() {
     [ -s "$tmp/err.$1" ] && sed 's/^/  stderr: /' "$tmp/err.$1" | head -20
-}
-
-# wait_for SECONDS COMMAND...: polls the command every tenth of a second.
-wait_for() {
-    limit=$(($1 * 10))
-    shift
-    i=0
-    while [ $i -lt "$limit" ]; do
-        "$@" && return 0
-        sleep 0.1
-        i=$((i + 1))
-    done
-    return 1
 }
 
 modes_of() { stty -F "$(cat "$tmp/tty.$1")" -g 2>/dev/null; }
@@ -160,11 +128,6 @@ pipe_case() {
     finish_pane "$1"
 }
 
-if ! command -v tmux >/dev/null 2>&1; then
-    echo "ptymodes: FAIL (tmux is not installed)"
-    exit 1
-fi
-
 pipe_case pipe
 pipe_case file
 esc=$(printf '\033')
@@ -227,9 +190,4 @@ if command -v setsid >/dev/null 2>&1; then
     grep -q "$esc" "$tmp/out.notty" && fail "notty: escape sequences in standard output"
 fi
 
-if [ $failures -eq 0 ]; then
-    echo "ptymodes: PASS"
-    exit 0
-fi
-echo "ptymodes: FAIL ($failures problems)"
-exit 1
+report

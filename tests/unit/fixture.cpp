@@ -38,6 +38,21 @@ void numberedlines(int n)
     c.curcol = 1;
 }
 
+void textlines(const std::vector<std::string> &rows)
+{
+    COREFILE &c = curcore();
+    clrfile();
+    removeline();
+    for (const std::string &s : rows) {
+        std::memcpy(textbase + avail, s.data(), s.size());
+        allocln(s.empty() ? 5 : 0, static_cast<int>(s.size()));
+        if (!s.empty())
+            linkphys();
+    }
+    c.lnptr = c.disln = c.header->down;
+    c.curcol = 1;
+}
+
 std::vector<std::string> sent;
 
 static void tap(const char *msg) { sent.emplace_back(msg); }

@@ -8,6 +8,8 @@ std::string takeoutput();            // what was written to standard output sinc
 void startoutput();                  // begin capturing standard output
 void numberedlines(int n);           // the current corefile holds text lines "1", "2", ...
                                      // up to n; cursor and window on the first
+void textlines(const std::vector<std::string> &rows);  // the current corefile holds these
+                                     // lines ("" an empty one); cursor and window on the first
 
 // Every "$" message sent while listening, forwarded or not.
 extern std::vector<std::string> sent;

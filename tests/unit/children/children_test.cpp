@@ -397,3 +397,73 @@ TEST_F(Children, ChangedirShowsADeepDirectoryCut)
 }
 
 } // namespace
+
+// A script in a scratch directory, made executable; removed with it.
+struct Script {
+    char dir[32] = "/tmp/keldrvXXXXXX";
+    std::string path;
+    explicit Script(const std::string &body)
+    {
+        EXPECT_NE(mkdtemp(dir), nullptr);
+        path = std::string(dir) + "/drv";
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        chmod(path.c_str(), 0700);
+    }
+    ~Script()
+    {
+        unlink(path.c_str());
+        rmdir(dir);
+    }
+};
+
+// A 300 KB EMIT to a driver that never reads waits on the pipe and the
+// interrupt key together: the key abandons the write and ends the driver.
+TEST_F(Children, InterruptAbandonsAWriteToADriverThatStoppedReading)
+{
+    setsig();
+    listen();
+    std::string big(100000, 'e');
+    FakeFile f(2, {{0, big}, {0, big}, {0, big}});
+    Script s("exec sleep 300");
+    run(s.path.c_str());
+    ASSERT_EQ(progstate, 1);
+    int pid = child_pid;
+    param[1] = 2;
+    param[2] = 1;
+    param[3] = 3;
+    param[4] = 1;
+    std::thread key([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        IntHandler(SIGINT);
+    });
+    pushfn("\r");                       // answers the message
+    emit();
+    key.join();
+    stoplistening();
+    EXPECT_TRUE(wassent("$meWrite to driver interrupted; driver ended"));
+    EXPECT_EQ(del, 2);
+    EXPECT_EQ(progstate, 0);
+    EXPECT_EQ(keloutput, nullptr);
+    EXPECT_EQ(procstate(pid), 0);       // ended and collected
+    EXPECT_FALSE(takeinterrupt());      // the key was spent on the write
+}
+
+// A driver killed from outside while what it started still holds its
+// output: its exit is noticed, the rest of its group ends, and its output
+// reaches its end, which gives the keyboard back.
+TEST_F(Children, ADriverKilledFromOutsideIsNoticedByItsExit)
+{
+    setsig();
+    Script s("sleep 300 &\nprintf 'ab'\nkill -9 $$");
+    run(s.path.c_str());
+    ASSERT_EQ(progstate, 1);
+    int pid = child_pid;
+    std::string got;
+    for (int c; (c = kelgetc()) != -1;)
+        if (c >= 0)
+            got += static_cast<char>(c);
+    EXPECT_EQ(got, "ab");
+    EXPECT_EQ(child_pid, 0);
+    EXPECT_EQ(procstate(pid), 0);       // collected: no zombie
+    EXPECT_EQ(children('Z'), 0);
+}

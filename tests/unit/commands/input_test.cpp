@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <chrono>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 #include "tests/unit/fixture.h"
@@ -518,3 +521,29 @@ TEST_F(Ask, TestsFiles)
 }
 
 } // namespace
+
+// A loop without a test runs until the interrupt key: then every string is
+// dropped, the keyboard has the input and the help line says so.
+TEST_F(Input, InterruptStopsAProcedureThatLoopsForEver)
+{
+    setsig();
+    listen();
+    keyboard("k");
+    pushfn("ab");                       // a string below the looping one
+    pushfn(P_LOOP "x" P_LEND);
+    fetchchar();
+    std::thread key([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        IntHandler(SIGINT);
+    });
+    int got = 0;
+    while (holdch != 'k' && got++ < 100000000)
+        fetchchar();
+    key.join();
+    stoplistening();
+    EXPECT_EQ(holdch, 'k');
+    EXPECT_EQ(fnptr, 0);
+    EXPECT_EQ(loopptr, 0);
+    EXPECT_TRUE(wassent("$mhProcedure interrupted"));
+    EXPECT_FALSE(takeinterrupt());
+}

@@ -1,6 +1,7 @@
 // The text store: placement of text in the arena, the physical chain, the
 // collector, the scanner and positioning.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,6 +107,38 @@ TEST_F(TextStore, StartAndClearLeaveOneEmptyLine)
     initcore();
     check(cf());
     EXPECT_TRUE(chain().empty());
+}
+
+// Records are handed out as they are wanted, several slabs' worth here, and
+// records given back are handed out again: no record is ever given twice.
+TEST_F(TextStore, ManyRecordsAllDistinctAndReused)
+{
+    const int n = 10000;
+    for (int round = 0; round < 2; round++) {
+        lines_t want;
+        clrfile();
+        removeline();
+        for (int i = 0; i < n; i++) {
+            want.push_back("L" + std::to_string(round) + "." + std::to_string(i));
+            addline(want.back());
+        }
+        corenum = 2;                         // a corefile beside it keeps its own lines
+        fill({"beside"});
+        corenum = 1;
+        std::vector<const LINE *> seen;
+        for (const LINE *l = cf().header->down; l != cf().header; l = l->down)
+            seen.push_back(l);
+        seen.push_back(cf().header);
+        seen.push_back(core[2].header);
+        seen.push_back(core[2].header->down);
+        seen.push_back(reserve);
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "round " << round;
+        EXPECT_EQ(lines(), want);
+        corenum = 2;
+        EXPECT_EQ(lines(), (lines_t{"beside"}));
+        corenum = 1;
+    }
 }
 
 TEST_F(TextStore, TypingMovesALineOnlyWhenItsGapIsUsed)

@@ -1,5 +1,6 @@
 // The bridge: loaded kinds and their dependencies, the engine's commands and
 // keys, v_line, and collecting the learner's response.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -293,7 +294,35 @@ TEST_F(Bridge, OutputReclaimsSpaceAndStopsWhenFull)
     EXPECT_LT(core[6].lncount, 5001);
     EXPECT_LE(avail, TEXTSIZE);
     EXPECT_TRUE(full);
-    EXPECT_EQ(corelines(6).back(), text);
+    std::vector<std::string> out = corelines(6);
+    EXPECT_EQ(out.back(), "output stopped: files full");
+    EXPECT_EQ(std::count(out.begin(), out.end(), out.back()), 1);
+    EXPECT_EQ(out[out.size() - 2], text);
+
+    // While nothing is freed no collection runs: a trailing space planted
+    // behind the collector's back stays until something is freed.
+    LINE *first = core[6].header->down->down;
+    ASSERT_EQ(first->length, 1000);
+    textbase[first->index + first->length - 1] = ' ';
+    int32_t count = core[6].lncount;
+    for (int i = 0; i < 1000; i++)
+        v_line(6, 0, text);
+    EXPECT_EQ(first->length, 1000);
+    EXPECT_EQ(core[6].lncount, count);
+    corenum = 6;
+    core[6].lnptr = first->down;
+    core[6].curcol = 1;
+    cremove(1);
+    corenum = 1;
+    v_line(6, 0, text);
+    EXPECT_EQ(first->length, 999) << "a collection ran once text was freed";
+
+    // Once text is freed, output resumes.
+    corenum = 6;
+    clrfile();
+    corenum = 1;
+    v_line(6, 0, "again");
+    EXPECT_EQ(corelines(6).back(), "again");
 }
 
 TEST_F(Bridge, ResponseIsCollectedFromTheCursor)

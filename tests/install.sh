@@ -1,0 +1,39 @@
+#!/bin/sh
+# cmake --install into a scratch prefix: the program in bin, its manual page
+# in share/man/man1 where man finds it, and the examples in share/kel; the
+# installed program and the installed example driver run.
+#   tests/install.sh <cmake> <build directory>
+cmake=$1
+build=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/usr
+if ! "$cmake" --install "$build" --prefix "$prefix" > "$tmp/log" 2>&1; then
+  cat "$tmp/log"
+  exit 1
+fi
+fail=0
+problem() { echo "install: $*"; fail=1; }
+
+[ -x "$prefix/bin/kel" ] || problem "no executable bin/kel"
+[ -f "$prefix/share/man/man1/kel.1" ] || problem "no share/man/man1/kel.1"
+[ -f "$prefix/share/kel/sample.txt" ] || problem "no share/kel/sample.txt"
+[ -x "$prefix/share/kel/driver.sh" ] || problem "share/kel/driver.sh missing or not executable"
+extra=$(cd "$prefix" && find . -type f ! -path ./bin/kel ! -path ./share/man/man1/kel.1 ! -path './share/kel/*')
+[ -z "$extra" ] || problem "installed more than asked: $extra"
+
+if [ -x "$prefix/bin/kel" ]; then
+  "$prefix/bin/kel" --version > "$tmp/version" 2>&1 || problem "installed kel --version failed"
+  grep -q '^kel ' "$tmp/version" || problem "installed kel --version printed: $(cat "$tmp/version")"
+  # The example driver, run by its absolute installed path, types three lines
+  # and reports on its standard error.
+  (cd "$tmp" && setsid -w "$prefix/bin/kel" -d "$prefix/share/kel/driver.sh" < /dev/null > out 2> err)
+  grep -q 'the corefile has 3 lines' "$tmp/err" || problem "installed example driver: $(head -5 "$tmp/err")"
+fi
+
+if command -v man > /dev/null 2>&1; then
+  found=$(MANPATH=$prefix/share/man man -w kel 2>/dev/null)
+  [ "$found" = "$prefix/share/man/man1/kel.1" ] || problem "man -w kel found '$found'"
+fi
+[ "$fail" -eq 0 ] && echo "install: bin/kel, share/man/man1/kel.1 and share/kel installed"
+exit "$fail"
