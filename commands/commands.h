@@ -84,6 +84,9 @@ void getparam();
 void prmptpar(int m);
 int transchar(char c, char **out);
 int untranschar(char c, char **out);
+// The string variable of a 'c' or 'f' qualifier '1' to 'G', and whether the
+// brace notation applies to it; null for another qualifier.
+char *stringdest(char qualifier, bool *translated);
 
 // ----------------------------------------------------------------- files.cpp
 #include <csignal>

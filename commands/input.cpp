@@ -17,6 +17,7 @@
 #include "editor/charkind.h"
 #include "screen/screen.h"
 #include "children/children.h"
+#include "operations/operations.h"
 #include "operations/stars.h"
 
 unsigned char holdch;
@@ -671,7 +672,7 @@ void ask()
         tochild("%c\n", result);
         break;
     case 8:
-        tochild("%f\n", 0.0);
+        tochild("%f\n", numstack[ni]);
         break;
     case 9:
         result = canread();

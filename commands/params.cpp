@@ -50,6 +50,16 @@ static constexpr bool ctrltype[] = {
 };
 static_assert(std::size(destination) == 23 && std::size(ctrltype) == 23);
 
+char *stringdest(char qualifier, bool *translated)
+{
+    int k = qualifier - '1';
+    if (k < 0 || k >= static_cast<int>(std::size(destination)))
+        return nullptr;
+    if (translated != nullptr)
+        *translated = ctrltype[k];
+    return destination[k];
+}
+
 static const CMDSPEC &row() { return commands[cmdptr]; }
 static char item() { return row().paramtype[tptr]; }
 static char qualifier() { return row().paramtype[tptr + 1]; }

@@ -115,3 +115,9 @@ inline constexpr int NODELIMIT = 1024;         // nodes of one tree before expan
 inline constexpr int MANDATEDSIZE = 1024;      // a mandated word: 1023 characters
 inline constexpr int RESTRSIZE = 1000;         // an inserted restriction string: 999
 inline constexpr int MERGEDSIZE = 2000;        // a merged restriction string: 1999
+
+// Registers and expressions; records and merge.
+inline constexpr int NUMSTACKSIZE = 25;        // numstack and opstack
+inline constexpr int FPRESULTSIZE = 20;        // the register as last shown
+inline constexpr int MAXEXPONENT = 1000;       // digits of a typed exponent stop adding here
+inline constexpr int NMRGFIELDS = 50;          // fields of the record a merge reads

@@ -18,16 +18,3 @@ void flushright() {}
 void fcenter() {}
 void falign() {}
 void tabset() {}
-void mrgexp() {}
-void mrgtext() {}
-void mrgassign() {}
-void mrgrec() {}
-void viewterm() {}
-void setspecs() {}
-void view() {}
-void compute0() {}
-void reginc() {}
-void regclear() {}
-void regdis() {}
-void regshow() {}
-void evaluate() {}

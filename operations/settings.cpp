@@ -30,12 +30,19 @@ void initsettings()
     fpresultvalue = 0.0;
     checkerrors[0] = 0;
     checkstring[0] = 0;
+    scanunit = 0;
+    lrcswitch = 1;
+    initregisters();
+    inittemplates();
+    initviews();
 }
 
 // ------------------------------------------------------- settings commands
 
 int hyphlevel = 0;
 int jmode = 0;
+int scanunit = 0;
+int lrcswitch = 1;
 
 // After the view or the corefile changed: the text zone is cleared, the
 // keys this view allows and, in the record-template view, the template

@@ -67,7 +67,7 @@ static void initouttran()
 }
 
 // The default record layout: six fields of width 5 per row from row 3.
-static void defaultlayout()
+void defaultlayout()
 {
     frow[0] = fcol[0] = maxfieldlen[0] = 0;
     ftype[0] = 0;
@@ -441,9 +441,6 @@ void disrec()
     }
     redisplay = 0;
 }
-
-// The record template's text; drawn with the template layout.
-void distemplate() {}
 
 // ------------------------------------------ line drawings and formula layout
 

@@ -37,6 +37,7 @@ extern int fieldsiz;                  // its length
 extern int64_t disrecptr;             // drawing position
 
 void initdisplay();                   // initial values of everything above
+void defaultlayout();                 // six fields of width 5 per row from row 3
 void display();
 void discur();
 void putstats();
@@ -114,18 +115,19 @@ int utf8key(const unsigned char *seq, int n);  // a whole UTF-8 sequence as such
                                               // key; -3 when it is refused
 
 // -------------------------------------------------------------- terminal.cpp
-#include <setjmp.h>
 #include <signal.h>
 
 extern int sigfd;                     // read end of the signal wake-up pipe, -1 when none
 extern int hardscrl;                  // hardware scrolling: never set
 extern int windresize;                // the window size changed
 
-// Recovery point of the expression evaluator: armed with sigsetjmp(fpjmp, 1)
-// and fparmed = 1; an arithmetic fault then sets fperror = 2, disarms and
-// jumps back. With nothing armed the fault ends the program as usual.
-extern sigjmp_buf fpjmp;
+// The expression evaluator sets fparmed while it evaluates and looks at
+// fpfault after every step: a first arithmetic-fault signal meanwhile only
+// sets fpfault, and the evaluation ends with an overflow error. A second
+// one (a fault that would repeat) or one with nothing armed puts the
+// terminal back and ends the program as usual.
 extern volatile sig_atomic_t fparmed;
+extern volatile sig_atomic_t fpfault;
 
 // Window sizes outside these bounds are taken as the nearest bound, so the
 // window always has a row and a column and a text row fits in one message.

@@ -25,8 +25,8 @@
 int sigfd = -1;
 int hardscrl;
 int windresize;
-sigjmp_buf fpjmp;
 volatile sig_atomic_t fparmed;
+volatile sig_atomic_t fpfault;
 
 static bool tried;                    // the terminal set-up was attempted
 static bool active;                   // curses drives a terminal
@@ -324,15 +324,16 @@ bool takeinterrupt()
     return true;
 }
 
-// An arithmetic fault is synchronous and is dealt with here. Without a
-// recovery point it is a real fault: the start modes are put back (tcsetattr
-// is safe in a handler) and the default action ends the program.
+// An arithmetic fault during an evaluation is noted for the evaluator, which
+// checks its results itself and ends the expression. Outside an evaluation,
+// or when the fault comes again at once (a faulting instruction that would
+// run again on return), it is a real fault: the start modes are put back
+// (tcsetattr is safe in a handler) and the default action ends the program.
 void FpHandler(int)
 {
-    fperror = 2;
-    if (fparmed) {
-        fparmed = 0;
-        siglongjmp(fpjmp, 1);
+    if (fparmed && !fpfault) {
+        fpfault = 1;
+        return;
     }
     if (active)
         tcsetattr(termfd, TCSANOW, &oldintrps);
