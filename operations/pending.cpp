@@ -12,12 +12,6 @@ void change() {}
 void sortchk() {}
 void sort() {}
 void skey() {}
-void reformat() {}
-void flushleft() {}
-void flushright() {}
-void fcenter() {}
-void falign() {}
-void tabset() {}
 void mrgexp() {}
 void mrgtext() {}
 void mrgassign() {}
