@@ -2,13 +2,15 @@
 // level the prefix, suffix, S and X rules, doubled consonants and a vowel
 // between consonants. Each rule proposes a break; the greatest one within
 // the limit is kept.
+#include <array>
+#include <cstddef>
 #include <cstring>
 #include "operations/operations.h"
 #include "operations/reformat.h"
 
 int nohyphen;
 
-static const char prefixtab[][8] = {
+static constexpr char prefixtab[][8] = {
     "COUNTER", "ELECTRO", "PSEUDO", "EXTRA", "HECTO", "HYDRO", "HYPER", "INTER", "INTRO",
     "MICRO", "MILLI", "MULTI", "ORTHO", "PHONO", "PHOTO", "PROTO", "RADIO", "SUPER", "TRANS",
     "ULTRA", "UNDER", "ANTE", "ANTI", "ARCH", "AUTO", "DEMI", "ENDO", "EQUI", "FORE", "HOMO",
@@ -19,7 +21,7 @@ static const char prefixtab[][8] = {
     "UNI", "PSY", "AB", "AD", "BE", "BY", "DE", "DY", "EM", "EN", "EP", "EU", "EV", "EX", "EF",
     "IL", "IM", "IN", "IR", "NE", "PA", "RE", "UN", "UP", ""};
 
-static const char suffixtab[][7] = {
+static constexpr char suffixtab[][7] = {
     "TIVELY", "ENTIAL", "ANCIES", "ANCING", "ENCIES", "ENCING", "ENTING", "ENTIST", "EOUSLY",
     "ICALLY", "IOUSLY", "LESSLY", "SCIOUS", "TIONAL", "TIONLY", "ATELY", "ENTLY", "IALLY",
     "ICANT", "ITELY", "IVELY", "METER", "TRACT", "ARIAL", "ENTAL", "GEOUS", "CIOUS", "CEOUS",
@@ -66,22 +68,41 @@ static void hyphens()
             savepoint(i + 1);
 }
 
+// The length of every entry of a table, its empty end included.
+template <size_t N, size_t W>
+constexpr std::array<int, N> lengths(const char (&tab)[N][W])
+{
+    std::array<int, N> n{};
+    for (size_t i = 0; i < N; i++)
+        while (tab[i][n[i]] != 0)
+            n[i]++;
+    return n;
+}
+
+static constexpr auto prefixlen = lengths(prefixtab);
+static constexpr auto suffixlen = lengths(suffixtab);
+
+// The first character is compared before the rest: most entries fail there.
 static void prefixrule()
 {
-    for (int i = 0; prefixtab[i][0] != 0; i++) {
-        int n = static_cast<int>(std::strlen(prefixtab[i]));
-        if (n <= hlength && std::memcmp(hbuff, prefixtab[i], static_cast<size_t>(n)) == 0) {
+    for (int i = 0; prefixlen[i] != 0; i++) {
+        int n = prefixlen[i];
+        if (n <= hlength && hbuff[0] == static_cast<unsigned char>(prefixtab[i][0]) &&
+            std::memcmp(hbuff, prefixtab[i], static_cast<size_t>(n)) == 0) {
             savepoint(n);
             return;
         }
     }
 }
 
+// The last character is compared before the rest.
 static void suffixrule()
 {
-    for (int i = 0; suffixtab[i][0] != 0; i++) {
-        int n = static_cast<int>(std::strlen(suffixtab[i]));
-        if (n <= hlength && std::memcmp(hbuff + hlength - n, suffixtab[i], static_cast<size_t>(n)) == 0) {
+    unsigned char end = hbuff[hlength - 1];
+    for (int i = 0; suffixlen[i] != 0; i++) {
+        int n = suffixlen[i];
+        if (n <= hlength && end == static_cast<unsigned char>(suffixtab[i][n - 1]) &&
+            std::memcmp(hbuff + hlength - n, suffixtab[i], static_cast<size_t>(n)) == 0) {
             savepoint(hlength - n);
             return;
         }

@@ -165,22 +165,6 @@ static void justify()
     ravail += more;
 }
 
-// Records of built lines that are not wanted go on the physical chain as
-// dead lines, for the collector to free.
-static void dropbuilt()
-{
-    for (LINE *l = built.down; l != &built;) {
-        LINE *next = l->down;
-        l->object = -1;
-        l->length = 0;
-        l->nextphys = nullptr;
-        lastphys->nextphys = l;
-        lastphys = l;
-        l = next;
-    }
-    built.up = built.down = &built;
-}
-
 // The refilled lines of the paragraph top..bottom, read from column `col`;
 // false when the arena or the records ran out (nothing is changed then).
 static bool refblock(const LINE *top, const LINE *bottom, int col)
@@ -250,7 +234,7 @@ static bool refblock(const LINE *top, const LINE *bottom, int col)
         open = false;
     }
     if (spent) {
-        dropbuilt();
+        droplines(&built);
         return false;
     }
     return true;
