@@ -166,4 +166,33 @@ TEST_F(Reformat, TabStopToggledOnlyInsideTheMargins)
     }
 }
 
+// Word wrap refills the typed line and leaves the cursor, numbered, on the
+// last line built.
+TEST_F(Reformat, AutowrapNumbersTheCursorLine)
+{
+    textlines({"first", "aaa bbb ccc ddd", "last"});
+    COREFILE &c = curcore();
+    c.lnptr = c.header->down->down;
+    c.curline = 2;
+    rmargin = 8;
+    autowrap();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"first", "aaa bbb", "ccc ddd", "last"}));
+    EXPECT_EQ(row(c.lnptr), "ccc ddd");
+    EXPECT_EQ(c.curline, 3);
+}
+
+TEST_F(Reformat, CentreShiftsByHalfTheSpareColumns)
+{
+    textlines({"0123456789", "  ab"});
+    fcenter();
+    EXPECT_EQ(rows()[0], std::string(31, ' ') + "0123456789");
+    flushleft();
+    EXPECT_EQ(rows()[0], "0123456789");
+    COREFILE &c = curcore();
+    c.lnptr = c.header->down->down;
+    lmargin = 2;
+    flushleft();
+    EXPECT_EQ(rows()[1], " ab");
+}
+
 }  // namespace
