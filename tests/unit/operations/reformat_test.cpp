@@ -195,4 +195,17 @@ TEST_F(Reformat, CentreShiftsByHalfTheSpareColumns)
     EXPECT_EQ(rows()[1], " ab");
 }
 
+// In corefile 0 itself the old paragraph has nowhere to go: only the
+// refilled lines remain, counted right.
+TEST_F(Reformat, InCorefileZeroTheOldParagraphGoes)
+{
+    corenum = 0;
+    textlines({"one two", "three", "", "after"});
+    reformat();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three", "", "after"}));
+    EXPECT_EQ(curcore().lncount, 3);
+    EXPECT_EQ(curcore().charcount, 18);
+    EXPECT_EQ(row(curcore().lnptr), "one two three");
+}
+
 }  // namespace
