@@ -41,7 +41,8 @@ static int firstnb(const LINE *l)
 // `bottom`, one blank between them. A line end reads as a blank; a soft
 // hyphen the reformat put at a line end goes with the line end, one
 // elsewhere is dropped; a "-" typed at a line end after a non-blank is kept
-// and joins the word to the next line, so the author's hyphen survives.
+// and joins the word to the next line, so the author's hyphen survives,
+// unless the reformat marked that line end as a gap.
 static std::string words;
 
 static void readparagraph(const LINE *top, int col, const LINE *bottom)
@@ -58,11 +59,14 @@ static void readparagraph(const LINE *top, int col, const LINE *bottom)
                 blank = true;
                 continue;
             }
-            bool atend = i == n - 1 && i > 0 && t[i - 1] != ' ';
+            // the last character of the line, after a non-blank read
+            bool atend = i == n - 1 && !blank && !words.empty();
             if (c == SOFTHYPHEN) {
                 join = join || atend;
                 continue;
             }
+            if (c == GAPMARK && atend && i > 0 && t[i - 1] == '-')
+                continue;
             if (c == '-' && atend)
                 join = true;
             if (blank && !words.empty())
@@ -226,11 +230,20 @@ static bool refblock(const LINE *top, const LINE *bottom, int col)
                 putchars(&soft, 1);
             }
             pos += static_cast<size_t>(n);
-        } else if (!hasword) {
-            putchars(w + pos, sz);
-            pos = stop;
+            justify();
+        } else {
+            if (!hasword) {
+                putchars(w + pos, sz);
+                pos = stop;
+            }
+            justify();
+            while (pos < end && w[pos] == ' ')
+                pos++;
+            if (!spent && pos < end && textbase[ravail - 1] == '-') {
+                const char gap = static_cast<char>(GAPMARK);
+                putchars(&gap, 1);
+            }
         }
-        justify();
         open = false;
     }
     if (spent) {

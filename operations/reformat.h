@@ -6,6 +6,10 @@
 // Reading a paragraph drops it with the line end it stands before; a "-"
 // the author typed is always kept.
 inline constexpr unsigned char SOFTHYPHEN = 0xAD;
+// A whole word ending in "-" that the reformat leaves at a line end, with
+// more words after it, is followed by a no-break space (Latin-1), invisible:
+// the next reading takes that line end as a gap and drops the mark.
+inline constexpr unsigned char GAPMARK = 0xA0;
 inline constexpr int HYPHWORDSIZE = 200;       // longer words are never broken
 
 extern int lrcswitch;                 // alignment: 0 left, 1 centre, 2 right, 3 on a character

@@ -208,4 +208,56 @@ TEST_F(Reformat, InCorefileZeroTheOldParagraphGoes)
     EXPECT_EQ(row(curcore().lnptr), "one two three");
 }
 
+// A word's own hyphen at a line end joins it to the next line, whether the
+// author or the reformat broke it there; a whole word ending in "-" left at
+// a line end keeps its gap through the no-break space after it.
+TEST_F(Reformat, HyphensAtLineEndsSurviveReformatting)
+{
+    const std::string mark(1, static_cast<char>(GAPMARK));
+    textlines({"xxxxx pre- and post-", "war ends"});
+    rmargin = 10;
+    reformat();
+    std::vector<std::string> once = {"xxxxx pre-" + mark, "and post-", "war ends"};
+    EXPECT_EQ(rows(), once);
+    curcore().lnptr = curcore().header->down;
+    reformat();
+    EXPECT_EQ(rows(), once);
+    curcore().lnptr = curcore().header->down;
+    rmargin = 72;
+    reformat();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"xxxxx pre- and post-war ends"}));
+}
+
+// Every width from 1 to 30, every level, justified or not: a second
+// reformat gives the lines of the first, and the words come back whole.
+TEST_F(Reformat, ReformattingTwiceChangesNothing)
+{
+    const std::vector<std::string> text = {
+        "The counterpart of a well-", "known transformation, pre- and post-war,",
+        "is seldom reconsidered: extraordinary possibilities - mississippi",
+        "steamboats and tomatoes."};
+    for (int level = 0; level <= 3; level++)
+        for (int j = 0; j <= 1; j++)
+            for (int width = 1; width <= 30; width++) {
+                kelreset();
+                textlines(text);
+                hyphlevel = level;
+                jmode = j;
+                rmargin = width;
+                reformat();
+                std::vector<std::string> once = rows();
+                curcore().lnptr = curcore().header->down;
+                reformat();
+                ASSERT_EQ(rows(), once) << level << j << width;
+                curcore().lnptr = curcore().header->down;
+                rmargin = 200;
+                jmode = 0;
+                reformat();
+                ASSERT_EQ(rows(), (std::vector<std::string>{
+                    "The counterpart of a well-known transformation, pre- and post-war, is "
+                    "seldom reconsidered: extraordinary possibilities - mississippi steamboats "
+                    "and tomatoes."})) << level << j << width;
+            }
+}
+
 }  // namespace
