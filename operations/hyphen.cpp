@@ -55,9 +55,11 @@ static bool consonant(unsigned char c)
     return c >= 'A' && c <= 'Z' && !vowel(c);
 }
 
+// A break just before a hyphen would leave the hyphen alone at the start of
+// the next line: the word's own hyphen is the place for it.
 static void savepoint(int p)
 {
-    if (p > hyphpoint && p <= hlimit)
+    if (p > hyphpoint && p <= hlimit && (p >= hlength || hbuff[p] != '-'))
         hyphpoint = p;
 }
 

@@ -61,6 +61,7 @@ TEST_F(Reformat, OwnHyphensAtEveryLevel)
                                  {"mother-in-law", "mother-in-|law"}});
     expectbreaks(0, 7, {{"mother-in-law", "mother-|in-law"}, {"transformation", "transformation"}});
     expectbreaks(3, 3, {{"well-known", "well-known"}});   // the hyphen lies beyond the limit
+    expectbreaks(2, 4, {{"well-known", "well-known"}});   // never just before the hyphen
 }
 
 TEST_F(Reformat, ShortLongAndTrimmedWords)
