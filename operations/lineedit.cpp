@@ -356,6 +356,7 @@ void autowrap()
     f.lnptr = end;
     removeline();                     // the line above becomes current
     f.curcol = f.lnptr->object == 2 || f.lnptr->length == 0 ? 1 : f.lnptr->length;
+    f.curline = distance(f.header, f.lnptr);  // typing keys do not number the line
     if (windowtop + distance(f.disln, f.lnptr) > windowend)
         f.disln = f.lnptr;
     redisplay = 1;

@@ -12,9 +12,3 @@ void change() {}
 void sortchk() {}
 void sort() {}
 void skey() {}
-void reformat() {}
-void flushleft() {}
-void flushright() {}
-void fcenter() {}
-void falign() {}
-void tabset() {}

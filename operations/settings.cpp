@@ -1,6 +1,7 @@
 // Editor settings shared by the display and the editing operations.
 #include <cstring>
 #include "operations/operations.h"
+#include "operations/reformat.h"
 #include "commands/commands.h"
 #include "screen/screen.h"
 
@@ -25,6 +26,7 @@ void initsettings()
     dectabflag = 0;
     hyphlevel = 0;
     jmode = 0;
+    initreformat();
     cureditmask = editmask[0];
     fperror = 0;
     fpresultvalue = 0.0;

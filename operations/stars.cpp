@@ -245,11 +245,9 @@ static LINE *rfirst, *rlast;          // first and last line of the copy
 static LINE *fphys, *lphys;           // the copy's physical chain
 static int64_t ravail;                // where the copy's next text goes
 
-// Records of a copy that could not be finished go on the physical chain as
-// dead lines, for the collector to free.
-static void dropcopy()
+void droplines(LINE *head)
 {
-    for (LINE *l = dummyheader.down; l != nullptr && l != &dummyheader;) {
+    for (LINE *l = head->down; l != nullptr && l != head;) {
         LINE *next = l->down;
         l->object = -1;
         l->length = 0;
@@ -258,9 +256,15 @@ static void dropcopy()
         lastphys = l;
         l = next;
     }
+    head->up = head->down = head;
+}
+
+// A copy that could not be finished leaves nothing behind.
+static void dropcopy()
+{
+    droplines(&dummyheader);
     for (int64_t i = avail; i < ravail; i++)
         textbase[i] = FREECH;
-    dummyheader.up = dummyheader.down = &dummyheader;
 }
 
 // The copy is built above avail and counted in only when complete, so a

@@ -21,3 +21,6 @@ void findinfo();                      // lines, charcount and the flags of first
 void detach();                        // first..last out of the current corefile
 void attach();                        // first..last in after the current corefile's cursor line
 void moveblock(int from, int to);
+// Records of lines built under `head` and not wanted go on the physical
+// chain as dead lines, for the collector to free; the list is left empty.
+void droplines(LINE *head);
