@@ -4,6 +4,7 @@
 // list from copies of what the guard elements matched, copies of the ROOT
 // tree and new terminal nodes, each with its attachments.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -150,19 +151,14 @@ static void appendchild(t_treenode **first, t_treenode **last, t_treenode *n)
     *last = n;
 }
 
-static int number(const char *s)
+// A guard element's number: a name of digits only, else 0; numbers past the
+// array come out as its size, which names no element.
+static int elementnumber(const char *name)
 {
-    int n = 0;
-    if (*s == 0)
+    size_t n = std::strlen(name);
+    if (n == 0 || std::strspn(name, "0123456789") != n)
         return 0;
-    for (; *s; s++) {
-        if (*s < '0' || *s > '9')
-            return 0;
-        n = n * 10 + (*s - '0');
-        if (n >= NGUARDREFS)
-            return NGUARDREFS;
-    }
-    return n;
+    return n > 3 ? NGUARDREFS : std::min(std::atoi(name), NGUARDREFS);
 }
 
 void apply_rule(t_treenode *node, const char *rhs)
@@ -179,7 +175,7 @@ void apply_rule(t_treenode *node, const char *rhs)
         p++;
         v_text name = getident(&p);
         t_treenode *target = nullptr;
-        int n = number(name.get());
+        int n = elementnumber(name.get());
         if (n > 0) {
             if (n < NGUARDREFS - 1)
                 for (t_treenode *c = guard_array[n].first;

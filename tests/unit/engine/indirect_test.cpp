@@ -11,15 +11,11 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-class Indirect : public EngineTest {
+class Indirect : public TreeTest {
 protected:
-    std::vector<t_treenode *> trees;
-
     void SetUp() override
     {
-        EngineTest::SetUp();
-        file("attrs", "number (sing, plural)\ntense (pres, past)\n%\n");
-        readattr("attrs");
+        TreeTest::SetUp();
         file("terms", "V Adj N\n");
         read_terminals("terms");
         file("lex", "\"go\"|V|pres|1|x|past:\"went\";pp:\"gone\"/Adj;\"goes\";none;"
@@ -35,21 +31,6 @@ protected:
         reseed(11);
         file_operation = "";
         newlines();
-    }
-    void TearDown() override
-    {
-        for (t_treenode *t : trees)
-            purge_tree(t);
-        for (int i = 0; i < NDICTSLOTS; i++) {
-            purge_attr_list(&dict_table[i].attributes);
-            dict_table[i] = t_dict_lookup{};
-        }
-        d_table_count = 0;
-        delayptr = 0;
-        purge_syntax();
-        clearlexicon();
-        clear_terminals();
-        EngineTest::TearDown();
     }
     // The record of a word of a terminal.
     static const char *entry(const char *word, int terminal = 0)

@@ -10,33 +10,8 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-class Transform : public EngineTest {
+class Transform : public TreeTest {
 protected:
-    std::vector<t_treenode *> trees;
-
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        file("attrs", "number (sing, plural)\ngender (masc, fem)\n%\n");
-        readattr("attrs");
-        reseed(7);
-        newlines();
-    }
-    void TearDown() override
-    {
-        for (t_treenode *t : trees)
-            purge_tree(t);
-        for (int i = 0; i < NDICTSLOTS; i++) {
-            purge_attr_list(&dict_table[i].attributes);
-            dict_table[i] = t_dict_lookup{};
-        }
-        d_table_count = 0;
-        delayptr = 0;
-        treestate = 0;
-        root = oldroot = nullptr;
-        purge_syntax();
-        EngineTest::TearDown();
-    }
     void syntax(const std::string &text)
     {
         readsyntaxtext(text.data(), text.size());
@@ -44,29 +19,11 @@ protected:
         ASSERT_EQ(said.size(), 1u);
         EXPECT_EQ(said[0].substr(0, 17), "Finished reading ") << text;
     }
-    t_treenode *grow(const char *name)
-    {
-        nodecount = 0;
-        t_treenode *top = makenode(name);
-        expand_tree(top);
-        trees.push_back(top);
-        return top;
-    }
     t_treenode *changed(const char *name)
     {
         t_treenode *top = grow(name);
         transform(top);
         return top;
-    }
-    static std::string shape(const t_treenode *n)
-    {
-        std::string s = n->name.get();
-        if (n->son == nullptr)
-            return s;
-        s += "(";
-        for (const t_treenode *c = n->son; c != nullptr; c = c->sibling)
-            s += (c == n->son ? "" : " ") + shape(c);
-        return s + ")";
     }
     static const t_treenode *child(const t_treenode *n, int k)
     {
@@ -122,6 +79,8 @@ TEST_F(Transform, GuardsCoverTheWholeChildList)
     EXPECT_EQ(match_guard(s->son, "* A* NP"), 0);
     EXPECT_EQ(match_guard(nullptr, "*"), 1);
     EXPECT_EQ(match_guard(nullptr, " A"), 0);
+    EXPECT_EQ(match_guard(nullptr, std::string(NGUARDREFS - 2, '*').c_str()), 1);
+    EXPECT_EQ(match_guard(nullptr, std::string(NGUARDREFS - 1, '*').c_str()), 0) << "too long";
     EXPECT_EQ(shape(changed("R1")), "R1(S(VP NP A B))") << "* took A and B";
     EXPECT_EQ(guard_array[1].first, nullptr) << "cleared after the rule was applied";
     EXPECT_EQ(shape(changed("R2")), "R2(P(X Y NP))") << "NP alone leaves X and Y uncovered";
