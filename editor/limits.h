@@ -112,6 +112,13 @@ inline constexpr int MAXNUMBYTE = 31;          // field, variable, element numbe
                                                // character of a compiled text
 inline constexpr int MAXPRIORITY = 999;        // a transformation's priority
 inline constexpr int NODELIMIT = 1024;         // nodes of one tree before expansion stops
+inline constexpr int NGUARDREFS = 40;          // guard_array of a transformation: guards of
+                                               // 38 elements
+inline constexpr int TRANSNODELIMIT = 8 * NODELIMIT;  // nodes of one tree before
+                                               // transformations stop being applied
+inline constexpr int NSUBSTR = 50;             // pieces of one pointer clause
+inline constexpr int POINTERSIZE = 100;        // chosen_pointer: 99 characters
+inline constexpr int CATEGORYSIZE = 40;        // category: 39
 inline constexpr int MANDATEDSIZE = 1024;      // a mandated word: 1023 characters
 inline constexpr int RESTRSIZE = 1000;         // an inserted restriction string: 999
 inline constexpr int MERGEDSIZE = 2000;        // a merged restriction string: 1999

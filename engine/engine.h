@@ -525,6 +525,8 @@ void expand_tree(t_treenode *node);
 void expand_node(t_treenode *node);
 const char *add_attachments(t_treenode *node, const char *text, int kind);
 const char *construct_attr_cf(t_treenode *node, const char *list);
+comp_attr item_attr(const char **p);  // the attribute of one list item; p moves past it
+const char *nextitem(const char *p);  // past the rest of a list item and its ","
 void terminal_node(t_treenode *node);
 v_text insert_restriction(const char *old, const char *value, int field);
 v_text merge_restr(const char *old, const char *add);
@@ -537,6 +539,40 @@ void flatten(t_treenode *node);
 void fill_word(t_treenode *node);
 std::string convert_nodetext(const char *text);
 t_treenode *string_to_node(const char *text);   // null when the text is no node
+
+// ---------------------------------------------------------- transform.cpp
+// Transformations: rewriting the children of the nodes of an expanded tree.
+
+extern Trans_Node_Ref guard_array[NGUARDREFS];  // entry k: first child of guard element k
+
+void transform(t_treenode *node);
+Transformation *find_low_priority(t_treenode *node);
+void removeTrans(t_treenode *node, Transformation *T);
+void do_transform(t_treenode *node, Transformation *T);
+int match_guard(t_treenode *first_child, const char *guard);
+int match_guard_attr(t_treenode *node, const char **guard);
+void clear_guard_array();
+void apply_rule(t_treenode *node, const char *rhs);
+void change_attr(t_treenode *node, int old, int new_, int top);
+
+// ----------------------------------------------------------- indirect.cpp
+// Indirection: replacing a leaf's word by one its lexicon entry points to.
+
+struct substr_piece {                 // one piece of a pointer clause
+    const char *start;
+    int length;
+};
+
+extern substr_piece substr[NSUBSTR];
+extern int str_index;
+extern char chosen_pointer[POINTERSIZE];
+extern char category[CATEGORYSIZE];
+
+void process_indirections(t_treenode *tree);
+void findtag(const char *entry, int field, const char *tag);
+const char *locate_strings(const char *position);
+attr_list construct_attr_indir(t_treenode *node, const char *text);
+const char *forward_next_tag(const char *position);
 
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.

@@ -260,30 +260,42 @@ v_text merge_restr(const char *old, const char *add)
 
 // ------------------------------------------------------------- attachments
 
+// The attribute one item of a list gives, or null (a failed preselection is
+// reported); p moves past the item and the "," after it.
+comp_attr item_attr(const char **p)
+{
+    const char *start = *p;
+    const char *after = analyze_pre(start);
+    comp_attr ca = nullptr;
+    if (attr_form == 3) {
+        ca = comp_attr_register;
+        comp_attr_register = nullptr;
+    } else if (attr_form == 1) {
+        if (pre_status == 6)
+            ca = attr_from_pre();
+        else
+            prefail();
+    } else if (pre_status >= 4) {
+        ca = dup_decon_comp_attr(pre_match->PST);
+    } else {
+        prefail();
+    }
+    *p = nextitem(after > start ? after : start + 1);
+    return ca;
+}
+
+const char *nextitem(const char *p)
+{
+    while (*p && *p != ',' && *p != ']')
+        p++;
+    return *p == ',' ? p + 1 : p;
+}
+
 const char *construct_attr_cf(t_treenode *node, const char *list)
 {
     const char *p = list;
-    while (*p && *p != ']') {
-        const char *after = analyze_pre(p);
-        if (attr_form == 3) {
-            append_attr(&node->attributes, comp_attr_register);
-            comp_attr_register = nullptr;
-        } else if (attr_form == 1) {
-            if (pre_status == 6)
-                append_attr(&node->attributes, attr_from_pre());
-            else
-                prefail();
-        } else if (pre_status >= 4) {
-            append_attr(&node->attributes, dup_decon_comp_attr(pre_match->PST));
-        } else {
-            prefail();
-        }
-        p = after > p ? after : p + 1;
-        while (*p && *p != ',' && *p != ']')
-            p++;
-        if (*p == ',')
-            p++;
-    }
+    while (*p && *p != ']')
+        append_attr(&node->attributes, item_attr(&p));
     return p;
 }
 

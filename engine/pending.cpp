@@ -20,14 +20,6 @@ void sentence_to_core(int, int) {}
 void store(int, int) {}
 void restorenode(const char *) {}
 void talk(int) {}
-// A transformation's attribute list is passed over whole.
-const char *construct_attr_tran(t_treenode *, const char *list)
-{
-    while (*list && *list != ']')
-        list++;
-    return list;
-}
-void process_indirect_ops(t_treenode *) {}
 t_treenode *ilt_create_lsps(const char *) { return nullptr; }
 void scan_ilts() {}
 void purge_morphvar(morphvar **mv) { *mv = nullptr; }

@@ -2,6 +2,7 @@
 // scratch directory for description files, and the lines of a corefile.
 #pragma once
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 #include <unistd.h>
@@ -73,5 +74,66 @@ protected:
     void setcurfile(const std::string &name)
     {
         std::snprintf(curfile, sizeof curfile, "%s", name.c_str());
+    }
+};
+
+// For tests that grow trees: the trees made are freed, and the lookup slots,
+// delay entries, preselections, rules and lexicon cleared after each test.
+class TreeTest : public EngineTest {
+protected:
+    std::vector<t_treenode *> trees;
+
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        file("attrs", "number (sing, plural)\ngender (masc, fem)\nrole (subj, obj)\n"
+                      "tense (pres, past)\n%\n");
+        readattr("attrs");
+        reseed(7);
+        newlines();
+    }
+    void TearDown() override
+    {
+        for (t_treenode *t : trees)
+            purge_tree(t);
+        empty_preselect_list(1);
+        for (int i = 0; i < NDICTSLOTS; i++) {
+            purge_attr_list(&dict_table[i].attributes);
+            dict_table[i] = t_dict_lookup{};
+        }
+        d_table_count = 0;
+        delayptr = 0;
+        treestate = 0;
+        preselect_barrier = global_barrier = 0;
+        root = oldroot = nullptr;
+        purge_syntax();
+        clearlexicon();
+        clear_terminals();
+        EngineTest::TearDown();
+    }
+    // A tree grown from one node, with its node attributes given as text.
+    t_treenode *grow(const char *name, std::initializer_list<const char *> attrs = {})
+    {
+        nodecount = 0;
+        t_treenode *top = makenode(name);
+        for (const char *a : attrs) {
+            text_to_comp_struct(a, 0);
+            add_attr_to_list(&top->attributes, comp_attr_register);
+            comp_attr_register = nullptr;
+        }
+        expand_tree(top);
+        trees.push_back(top);
+        return top;
+    }
+    // A tree as text: a name, then its children in parentheses.
+    static std::string shape(const t_treenode *n)
+    {
+        std::string s = n->name.get();
+        if (n->son == nullptr)
+            return s;
+        s += "(";
+        for (const t_treenode *c = n->son; c != nullptr; c = c->sibling)
+            s += (c == n->son ? "" : " ") + shape(c);
+        return s + ")";
     }
 };
