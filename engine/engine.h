@@ -538,6 +538,44 @@ void fill_word(t_treenode *node);
 std::string convert_nodetext(const char *text);
 t_treenode *string_to_node(const char *text);   // null when the text is no node
 
+// ----------------------------------------------------------- generate.cpp
+// One generation: trees, choices, words, morphology and the kept sentences.
+
+struct tree_root_row {
+    const char *name;                 // rule name of a named root
+    const char *message;              // its tag in progress messages and result lines
+};
+
+extern const tree_root_row tree_roots[NROOTS];
+extern v_text genSentences[NROOTS];   // 0 the single root, 1..20 the named roots
+extern int global_delayptr;           // delay entries of the global preselection
+extern char sentbuf[SENTSIZE], sentbuf2[SENTSIZE];
+extern t_treenode *treeroot, *previous_leaf;
+extern int firstleaf;
+
+void clear_SE_PRE(int global_status);
+void purgelookups(int barrier);
+void make_all_choices();
+void thread(t_treenode *node);
+void fill_all_words(t_treenode *node, int p_index);
+void finish(t_treenode *tree, int rootnumber, const char *tag);
+void new_extract_sentence(t_treenode *node);
+void postmorph();
+
+// -------------------------------------------------------------- store.cpp
+// Trees and lexicon choices written out, read back, and sentences sent.
+
+extern int xmit;                      // 1: stored output goes to the driver
+extern std::string signature;         // the path to the node being written: "S" son, "R" sibling
+
+void transmit(std::string_view line);
+void storesingle(t_treenode *tree, int number, int kind);
+void storetree(t_treenode *node, int kind);
+void storeleafnodes(t_treenode *tree);
+void storenode(t_treenode *node, int kind);
+void storelexicon();
+std::string outputrecord(const char *record);
+
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
@@ -553,6 +591,7 @@ void readlextrans(const char *filename); void purge_lt_rules(); void initialize_
 void inittrans(int n); void exectrans();
 void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
 void sentence_to_core(int n, int corefile); void make_choice(int i);
+void transform(t_treenode *node); void process_indirections(t_treenode *tree);
 const char *construct_attr_tran(t_treenode *node, const char *list);
 void process_indirect_ops(t_treenode *node);
 void store(int kind, int destination); void restorenode(const char *filename); void talk(int n);
