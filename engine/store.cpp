@@ -286,6 +286,7 @@ bool rebuild(int slot, const storedtree &st)
             return false;
         std::string name = field(line, at);
         if (path == "N") {
+            top->name = v_strdup(name.c_str());
             nodefields(top, line, at);
             continue;
         }
