@@ -526,6 +526,7 @@ void expand_node(t_treenode *node);
 const char *add_attachments(t_treenode *node, const char *text, int kind);
 const char *construct_attr_cf(t_treenode *node, const char *list);
 void terminal_node(t_treenode *node);
+void clearslot(t_dict_lookup &slot);     // an empty lookup record
 v_text insert_restriction(const char *old, const char *value, int field);
 v_text merge_restr(const char *old, const char *add);
 void construct_preselect(const char *text, int global_status);

@@ -36,18 +36,8 @@ static bool globalpre_made;
 void purgelookups(int barrier)
 {
     barrier = std::clamp(barrier, 0, NDICTSLOTS);
-    for (int i = std::min(d_table_count, NDICTSLOTS) - 1; i >= barrier; i--) {
-        t_dict_lookup &slot = dict_table[i];
-        slot.class_.reset();
-        slot.dictionary = nullptr;
-        purge_attr_list(&slot.attributes);
-        slot.preferredchoice.reset();
-        slot.error = 0;
-        slot.fields.reset();
-        slot.pointed_at = 0;
-        slot.vf = -1;
-        slot.lspseq = nullptr;
-    }
+    for (int i = std::min(d_table_count, NDICTSLOTS) - 1; i >= barrier; i--)
+        clearslot(dict_table[i]);
     d_table_count = std::min(d_table_count, barrier);
 }
 
