@@ -28,7 +28,12 @@ void transmit(std::string_view line)
     v_line(corenum, 0, line);
 }
 
-int there_has_been_no_generation() { return root == nullptr; }
+// A recovered file may hold named roots only: they count as a generation.
+int there_has_been_no_generation()
+{
+    return root == nullptr &&
+           std::none_of(rootPtrs + 1, rootPtrs + NROOTS, [](t_treenode *t) { return t != nullptr; });
+}
 
 void storenode(t_treenode *node, int kind)
 {

@@ -138,6 +138,12 @@ TEST_F(Generate, RecoveredSlotsKeepTheirNumbers)
     EXPECT_EQ(dict_table[0].dictionary, nullptr);
     EXPECT_EQ(d_table_count, 3);
     EXPECT_EQ(sentence(), "cat");
+
+    file("answer", "$u\n$l 2\nN||0|\"yes\"||\n$L\n%\n");
+    restorenode("answer");
+    EXPECT_EQ(root, nullptr);
+    EXPECT_EQ(sentence(2), "yes");
+    EXPECT_EQ(there_has_been_no_generation(), 0) << "named roots alone can be shown";
 }
 
 TEST_F(Generate, DamagedFilesAreReported)
