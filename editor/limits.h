@@ -102,6 +102,8 @@ inline constexpr int NLEXERRORS = 50;          // errors written per lexicon fil
 inline constexpr int MAXFREQ = 9999;           // a frequency's four digits
 inline constexpr int NSEPARATORS = 6;          // separators of every record
 inline constexpr int NROOTS = 21;              // rootPtrs
+inline constexpr size_t SENTSIZE = 1024;       // sentbuf, sentbuf2: a sentence of 1023
+inline constexpr int STOREDTREES = 23;         // trees of a recovered file: 0..20, 22 before transformation
 // Syntax rules and their expansion.
 inline constexpr int RULEBUFSIZE = 10000;      // rulebuf, second: one part of a rule
 inline constexpr int CFBUFSIZE = 8192;         // cf_buf: a whole compiled rule, 8191 characters

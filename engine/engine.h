@@ -528,6 +528,7 @@ const char *construct_attr_cf(t_treenode *node, const char *list);
 comp_attr item_attr(const char **p);  // the attribute of one list item; p moves past it
 const char *nextitem(const char *p);  // past the rest of a list item and its ","
 void terminal_node(t_treenode *node);
+void clearslot(t_dict_lookup &slot);     // an empty lookup record
 v_text insert_restriction(const char *old, const char *value, int field);
 v_text merge_restr(const char *old, const char *add);
 void construct_preselect(const char *text, int global_status);
@@ -574,6 +575,44 @@ const char *locate_strings(const char *position);
 attr_list construct_attr_indir(t_treenode *node, const char *text);
 const char *forward_next_tag(const char *position);
 
+// ----------------------------------------------------------- generate.cpp
+// One generation: trees, choices, words, morphology and the kept sentences.
+
+struct tree_root_row {
+    const char *name;                 // rule name of a named root
+    const char *message;              // its tag in progress messages and result lines
+};
+
+extern const tree_root_row tree_roots[NROOTS];
+extern v_text genSentences[NROOTS];   // 0 the single root, 1..20 the named roots
+extern int global_delayptr;           // delay entries of the global preselection
+extern char sentbuf[SENTSIZE], sentbuf2[SENTSIZE];
+extern t_treenode *treeroot, *previous_leaf;
+extern int firstleaf;
+
+void clear_SE_PRE(int global_status);
+void purgelookups(int barrier);
+void make_all_choices();
+void thread(t_treenode *node);
+void fill_all_words(t_treenode *node, int p_index);
+void finish(t_treenode *tree, int rootnumber, const char *tag);
+void new_extract_sentence(t_treenode *node);
+void postmorph();
+
+// -------------------------------------------------------------- store.cpp
+// Trees and lexicon choices written out, read back, and sentences sent.
+
+extern int xmit;                      // 1: stored output goes to the driver
+extern std::string signature;         // the path to the node being written: "S" son, "R" sibling
+
+void transmit(std::string_view line);
+void storesingle(t_treenode *tree, int number, int kind);
+void storetree(t_treenode *node, int kind);
+void storeleafnodes(t_treenode *tree);
+void storenode(t_treenode *node, int kind);
+void storelexicon();
+std::string outputrecord(const char *record);
+
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
@@ -589,6 +628,7 @@ void readlextrans(const char *filename); void purge_lt_rules(); void initialize_
 void inittrans(int n); void exectrans();
 void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
 void sentence_to_core(int n, int corefile); void make_choice(int i);
+void transform(t_treenode *node); void process_indirections(t_treenode *tree);
 const char *construct_attr_tran(t_treenode *node, const char *list);
 void process_indirect_ops(t_treenode *node);
 void store(int kind, int destination); void restorenode(const char *filename); void talk(int n);

@@ -141,7 +141,7 @@ static const char *tagend(const char *p)
 
 // ------------------------------------------------------------- lookup slots
 
-static void clearslot(t_dict_lookup &slot)
+void clearslot(t_dict_lookup &slot)
 {
     slot.class_.reset();
     slot.dictionary = nullptr;

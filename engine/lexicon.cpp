@@ -41,6 +41,7 @@ struct termindex {
     std::vector<recnode *> entries;
     std::vector<uint32_t> at;         // where an entry's code starts in codes
     std::string codes;
+    std::vector<uint32_t> freqat;     // where field 4 starts in each entry's record
 };
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
@@ -152,14 +153,15 @@ const char *getfieldptr(const char *record, int n)
 }
 
 // The frequency in field 4; an empty or missing field counts 0.
-static int frequency(const char *record)
+static int digits(const char *f)
 {
-    const char *f = getfieldptr(record, 4);
     int n = 0;
     for (; *f >= '0' && *f <= '9' && n <= MAXFREQ; f++)
         n = n * 10 + (*f - '0');
     return std::min(n, MAXFREQ);
 }
+
+static int frequency(const char *record) { return digits(getfieldptr(record, 4)); }
 
 // ------------------------------------------------------------ reading
 
@@ -371,6 +373,8 @@ static void indexentry(int t, recnode *node)
     ix.entries.push_back(node);
     ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
     ix.codes += code;
+    const char *record = node->recordptr.get();
+    ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
 }
 
 int readentry(int linktolexicon)
@@ -745,7 +749,7 @@ void locate_matches(t_dict_lookup *lookup, int terminal)
             continue;
         if (numnodes >= NCANDIDATES - 1)
             break;
-        prob_tot += frequency(record);
+        prob_tot += digits(record + ix.freqat[i]);  // rewritten in place, never moved
         nodearray[numnodes] = r;
         prob_array[numnodes++] = prob_tot;
     }

@@ -12,26 +12,6 @@ void purge_lt_rules() {}
 void initialize_lt_rules() {}
 void inittrans(int) {}
 void exectrans() {}
-void clear_GP() {}
-void global_preselect() {}
-void interpret() {}
-int gen_comp() { return 0; }
-void sentence_to_core(int, int) {}
-void store(int, int) {}
-void restorenode(const char *) {}
-void talk(int) {}
 t_treenode *ilt_create_lsps(const char *) { return nullptr; }
 void scan_ilts() {}
 void purge_morphvar(morphvar **mv) { *mv = nullptr; }
-int there_has_been_no_generation() { return 1; }
-
-// An open choice is drawn when it is first needed: values from 1, never 0.
-void make_choice(int i)
-{
-    if (i < 0 || i >= NDELAY || delayed[i].fixed)
-        return;
-    int cls = delayed[i].class_;
-    int n = cls > 0 && cls < total_types ? attr_table[cls].entries : 0;
-    delayed[i].fixed = 1;
-    delayed[i].choice = 1 + getrandom(n - 1);
-}
