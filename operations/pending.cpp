@@ -9,9 +9,6 @@ void extchk() {}
 void scantext() {}
 void findchk() {}
 void change() {}
-void sortchk() {}
-void sort() {}
-void skey() {}
 void reformat() {}
 void flushleft() {}
 void flushright() {}

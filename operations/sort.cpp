@@ -1,0 +1,387 @@
+// SORT and SKEY: a line range of the current corefile reordered by relinking
+// its lines (no text moves). Text lines are keyed from the cursor's column,
+// records by the field under the cursor. A quicksort on the linked lines
+// down to runs of 15 is finished by one insertion sort over the range; both
+// keep lines with equal keys in the order they had.
+#include <array>
+#include <utility>
+#include <vector>
+#include "operations/operations.h"
+#include "operations/stars.h"
+#include "screen/screen.h"
+#include "commands/commands.h"
+
+int sortdir;                          // 0 ascending, any other digit descending
+int keylength;                        // last key column (below 0: columns to the left); 0: no sort
+int sortln1, sortln2;                 // first and last line of the range
+int sortpos;                          // cursor column when SORT was given
+int sorttable;                        // collation: 0 signed bytes, 1 unaccented, 2 accents
+
+inline constexpr int SHORTRUN = 15;   // runs this short are left to the insertion sort
+
+static const char keybeyondlength[] = "Sort key column beyond the key length";
+static const char keybeyondline[] = "Sort key beyond the line limit";
+
+// ------------------------------------------------------------- collations
+
+static consteval std::array<int, 256> makeunaccented()
+{
+    std::array<int, 256> t{};
+    for (int c = 0; c < 256; c++)
+        t[c] = c;
+    for (int c = 0; c < 32; c++)
+        t[c] = 127;
+    for (int c = 128; c < 256; c++)
+        t[c] = 127;
+    for (int c = 'A'; c <= 'Z'; c++)
+        t[c] = c - 'A' + 'a';
+    t['_'] = ' ';
+    struct { int from, to, base; } letters[] = {
+        {192, 197, 'a'}, {224, 229, 'a'}, {199, 199, 'c'}, {231, 231, 'c'},
+        {200, 203, 'e'}, {232, 235, 'e'}, {204, 207, 'i'}, {236, 239, 'i'},
+        {210, 214, 'o'}, {242, 246, 'o'}, {217, 220, 'u'}, {249, 252, 'u'},
+    };
+    for (auto r : letters)
+        for (int c = r.from; c <= r.to; c++)
+            t[c] = r.base;
+    return t;
+}
+
+static consteval std::array<int, 256> makeaccents()
+{
+    std::array<int, 256> t{};
+    for (int c = 0; c < 256; c++)
+        t[c] = 2;
+    for (int c = 'A'; c <= 'Z'; c++)
+        t[c] = 1;
+    struct { int codes[5]; int cls; } rows[] = {
+        {{192, 200, 204, 210, 217}, 5}, {{224, 232, 236, 242, 249}, 6},   // grave
+        {{193, 201, 205, 211, 218}, 3}, {{225, 233, 237, 243, 250}, 4},   // acute
+        {{194, 202, 206, 212, 219}, 7}, {{226, 234, 238, 244, 251}, 8},   // circumflex
+        {{196, 203, 207, 214, 220}, 11}, {{228, 235, 239, 246, 252}, 12}, // diaeresis
+    };
+    for (auto r : rows)
+        for (int c : r.codes)
+            t[c] = r.cls;
+    t[199] = 9;                       // capital c cedilla
+    t[231] = 10;                      // small c cedilla
+    return t;
+}
+
+static consteval std::array<int, 256> makesigned()
+{
+    std::array<int, 256> t{};
+    for (int c = 0; c < 256; c++)
+        t[c] = c < 128 ? c : c - 256;
+    return t;
+}
+
+constinit const std::array<int, 256> unaccented = makeunaccented();
+constinit const std::array<int, 256> accents = makeaccents();
+static constinit const std::array<int, 256> signedbytes = makesigned();
+static const std::array<int, 256> *const collations[NSORTTABLES] = {
+    &signedbytes, &unaccented, &accents,
+};
+
+// ------------------------------------------------------------ comparison
+
+static int direction;                 // 1 ascending, 2 descending
+static int swap;                      // the last comparison: the first line goes after the second
+static int after;                     // the partition has passed its pivot
+
+static const unsigned char *text(const LINE *l)
+{
+    return textbase + l->index;
+}
+
+// Text lines: the key runs from the key offset right to column keylength or
+// the end of the shorter line, or left over -keylength further characters.
+static int textcmp(const LINE *a, const LINE *b, const int *cv)
+{
+    int64_t ka = a->linekey, kb = b->linekey;
+    int la = a->length, lb = b->length;
+    if (ka >= la)
+        return kb < lb ? -1 : 0;
+    if (kb >= lb)
+        return 1;
+    const unsigned char *ta = text(a), *tb = text(b);
+    if (keylength > 0) {
+        int64_t end = keylength;
+        if (la < end)
+            end = la;
+        if (lb < end)
+            end = lb;
+        for (int64_t i = ka, j = kb; i < end && j < end; i++, j++) {
+            int va = cv[ta[i]], vb = cv[tb[j]];
+            if (va != vb)
+                return va < vb ? -1 : 1;
+        }
+        if (end == keylength || la == lb)
+            return 0;
+        return la < lb ? -1 : 1;
+    }
+    for (int64_t i = ka, j = kb, n = -static_cast<int64_t>(keylength); n >= 0 && i >= 0 && j >= 0;
+         i--, j--, n--) {
+        int va = cv[ta[i]], vb = cv[tb[j]];
+        if (va != vb)
+            return va < vb ? -1 : 1;
+    }
+    return 0;
+}
+
+// Records: the key field from its start to its "|" or the line's end; a
+// record without the field compares as one whose field is empty.
+static int fieldcmp(const LINE *a, const LINE *b, const int *cv)
+{
+    const unsigned char *ta = text(a), *tb = text(b);
+    int64_t la = a->length, lb = b->length;
+    for (int64_t i = a->linekey, j = b->linekey;; i++, j++) {
+        bool enda = i >= la || ta[i] == '|';
+        bool endb = j >= lb || tb[j] == '|';
+        if (enda || endb)
+            return enda == endb ? 0 : enda ? -1 : 1;
+        int va = cv[ta[i]], vb = cv[tb[j]];
+        if (va != vb)
+            return va < vb ? -1 : 1;
+    }
+}
+
+int linecmp(const LINE *a, const LINE *b)
+{
+    const int *cv = collations[sorttable]->data();
+    switch (curcore().viewtype) {
+    case 0:
+        return textcmp(a, b, cv);
+    case 1:
+    case 2:
+        return fieldcmp(a, b, cv);
+    default:
+        return 0;
+    }
+}
+
+static int compare(const LINE *a, const LINE *b)
+{
+    int c = linecmp(a, b);
+    swap = (direction == 1 && c == 1) || (direction == 2 && c == -1) || (c == 0 && after);
+    return c;
+}
+
+// ---------------------------------------------------------------- sorting
+
+// The lines between `before` and `beyond` (both exclusive) are the range; the
+// two bounds never move while the range is sorted.
+static void link(LINE *a, LINE *b)
+{
+    a->down = b;
+    b->up = a;
+}
+
+// The lines that must come after the pivot go behind it in their order, the
+// others before it in theirs. Returns the pivot; nbefore and nafter count
+// the two parts.
+static LINE *iqsort(LINE *before, LINE *beyond, int n, int &nbefore, int &nafter)
+{
+    LINE *pivot = before->down;
+    for (int i = 0; i < n / 2; i++)
+        pivot = pivot->down;
+    LINE *stay = before;              // the last line staying so far
+    LINE *movedhead = nullptr, *moved = nullptr;  // the lines moved so far
+    nbefore = nafter = 0;
+    after = 0;
+    LINE *l = before->down;
+    for (int i = 0; i < n; i++) {
+        LINE *next = l->down;
+        if (l == pivot) {
+            after = 1;
+        } else {
+            compare(l, pivot);
+            if (swap) {
+                if (moved == nullptr)
+                    movedhead = l;
+                else
+                    link(moved, l);
+                moved = l;
+                nafter++;
+            } else {
+                link(stay, l);
+                stay = l;
+                nbefore++;
+            }
+        }
+        l = next;
+    }
+    link(stay, pivot);
+    if (moved == nullptr) {
+        link(pivot, beyond);
+    } else {
+        link(pivot, movedhead);
+        link(moved, beyond);
+    }
+    after = 0;
+    return pivot;
+}
+
+// The smaller part is sorted by a call of its own, the larger one by the
+// loop, so the calls nest at most log2(n) deep.
+static void kelsort(LINE *before, LINE *beyond, int n)
+{
+    while (n > SHORTRUN) {
+        int nbefore, nafter;
+        LINE *pivot = iqsort(before, beyond, n, nbefore, nafter);
+        if (nbefore < nafter) {
+            kelsort(before, pivot, nbefore);
+            before = pivot;
+            n = nafter;
+        } else {
+            kelsort(pivot, beyond, nafter);
+            beyond = pivot;
+            n = nbefore;
+        }
+    }
+}
+
+static void isort(LINE *before, LINE *beyond)
+{
+    after = 0;
+    LINE *l = before->down == beyond ? beyond : before->down->down;
+    while (l != beyond) {
+        LINE *next = l->down;
+        LINE *p = l->up;
+        while (p != before && compare(p, l) != 0 && swap)
+            p = p->up;
+        if (p != l->up) {
+            link(l->up, l->down);
+            link(l, p->down);
+            link(p, l);
+        }
+        l = next;
+    }
+}
+
+// ------------------------------------------------------------ the range
+
+static LINE *beforehead;              // the line before the range
+static LINE *oldtailsucc;             // the line after the range
+static std::vector<std::pair<int, LINE *>> kept;  // lines the view cannot sort, with
+                                                  // their places in the range
+
+static bool appropriate(const LINE *l, int view)
+{
+    switch (l->object) {
+    case 5:
+        return true;
+    case 0:
+        return view == 0;
+    case 1:
+        return view == 1 || view == 2;
+    default:
+        return false;
+    }
+}
+
+// Walks the range, giving each line its key. Lines the view cannot sort are
+// taken out, so that the others lie together; returns how many those are.
+static int getnumptr()
+{
+    COREFILE &f = curcore();
+    kept.clear();
+    LINE *l = f.header->down;
+    int from = sortln1 < 1 ? 1 : sortln1;
+    for (int i = 1; i < from && l != f.header; i++)
+        l = l->down;
+    beforehead = oldtailsucc = l->up;
+    if (l == f.header || sortln2 < from)
+        return 0;
+    bool records = f.viewtype == 1 || f.viewtype == 2;
+    if (records)
+        findfield();
+    int n = 0, place = 0;
+    for (int i = from; i <= sortln2 && l != f.header; i++, place++) {
+        LINE *next = l->down;
+        if (!appropriate(l, f.viewtype)) {
+            link(l->up, next);
+            kept.emplace_back(place, l);
+        } else {
+            l->linekey = records ? locatefield(l, fieldnum) : sortpos - 1;
+            n++;
+        }
+        l = next;
+    }
+    oldtailsucc = l;
+    return n;
+}
+
+// The lines taken out go back to their places in the range.
+static void putback()
+{
+    LINE *l = beforehead;
+    int at = -1;
+    for (auto [place, line] : kept) {
+        for (; at < place - 1; at++)
+            l = l->down;
+        link(line, l->down);
+        link(l, line);
+        l = line;
+        at = place;
+    }
+    kept.clear();
+}
+
+// ------------------------------------------------------------- commands
+
+void sortchk()
+{
+    sortdir = param[1];
+    keylength = param[2];
+    sortln1 = param[3];
+    sortln2 = param[4];
+    sortpos = curcore().curcol;
+    const char *refusal = nullptr;
+    if (keylength > MAXCOLUMN || keylength < -MAXCOLUMN || sortpos > MAXCOLUMN)
+        refusal = keybeyondline;
+    else if (curcore().viewtype == 0 && keylength > 0 && sortpos > keylength)
+        refusal = keybeyondlength;
+    if (refusal != nullptr) {
+        diserr(refusal);
+        del = 2;
+    }
+}
+
+void sort()
+{
+    if (keylength == 0)
+        return;
+    direction = sortdir == 0 ? 1 : 2;
+    int n = getnumptr();
+    if (n > 0) {
+        kelsort(beforehead, oldtailsucc, n);
+        isort(beforehead, oldtailsucc);
+    }
+    putback();
+    linkschanged();
+    if (n == 0)
+        return;
+    COREFILE &f = curcore();
+    f.lnptr = f.disln = beforehead->down;
+    f.curcol = 1;
+    f.curflag = f.lnptr->object == 2 ? 2 : 1;
+    clrstars();
+    redisplay = 1;
+    f.edited = true;
+}
+
+void skey()
+{
+    sorttable = param[1] >= 0 && param[1] < NSORTTABLES ? param[1] : 0;
+}
+
+void initsort()
+{
+    sortdir = 0;
+    keylength = 15;
+    sortln1 = 1;
+    sortln2 = 200000;
+    sortpos = 1;
+    sorttable = 0;
+}
