@@ -146,97 +146,111 @@ static int fieldcmp(const LINE *a, const LINE *b, const int *cv)
     }
 }
 
+// The comparison of the sort in hand, chosen once by the view and the
+// collation: null for views whose lines all compare equal.
+static int (*keycmp)(const LINE *, const LINE *, const int *);
+static const int *keyvalues;
+
+static void choosecmp()
+{
+    int view = curcore().viewtype;
+    keycmp = view == 0 ? textcmp : view == 1 || view == 2 ? fieldcmp : nullptr;
+    keyvalues = collations[sorttable]->data();
+}
+
 int linecmp(const LINE *a, const LINE *b)
 {
-    const int *cv = collations[sorttable]->data();
-    switch (curcore().viewtype) {
-    case 0:
-        return textcmp(a, b, cv);
-    case 1:
-    case 2:
-        return fieldcmp(a, b, cv);
-    default:
-        return 0;
-    }
+    choosecmp();
+    return keycmp != nullptr ? keycmp(a, b, keyvalues) : 0;
 }
 
 static int compare(const LINE *a, const LINE *b)
 {
-    int c = linecmp(a, b);
+    int c = keycmp != nullptr ? keycmp(a, b, keyvalues) : 0;
     swap = (direction == 1 && c == 1) || (direction == 2 && c == -1) || (c == 0 && after);
     return c;
 }
 
 // ---------------------------------------------------------------- sorting
 
-// The lines between `before` and `beyond` (both exclusive) are the range; the
-// two bounds never move while the range is sorted.
 static void link(LINE *a, LINE *b)
 {
     a->down = b;
     b->up = a;
 }
 
+// A stretch of the range: the lines between `before` and `beyond` (both
+// exclusive; the bounds never move while the stretch is sorted), n of them,
+// and the line n/2 steps after the first, its pivot.
+struct stretch {
+    LINE *before, *beyond;
+    int n;
+    LINE *mid;
+};
+
+// Appends a line to one part of a partition and keeps the part's middle line
+// up to date: it steps on by one line whenever the count becomes even.
+struct part {
+    LINE *head = nullptr, *tail = nullptr, *mid = nullptr;
+    int n = 0;
+    void add(LINE *l)
+    {
+        if (tail == nullptr)
+            head = mid = l;
+        else
+            link(tail, l);
+        tail = l;
+        if (++n % 2 == 0)
+            mid = mid->down;
+    }
+};
+
 // The lines that must come after the pivot go behind it in their order, the
-// others before it in theirs. Returns the pivot; nbefore and nafter count
-// the two parts.
-static LINE *iqsort(LINE *before, LINE *beyond, int n, int &nbefore, int &nafter)
+// others before it in theirs. The two parts come back with their middles,
+// so sorting them needs no walk to find their pivots.
+static void iqsort(const stretch &s, stretch &low, stretch &high)
 {
-    LINE *pivot = before->down;
-    for (int i = 0; i < n / 2; i++)
-        pivot = pivot->down;
-    LINE *stay = before;              // the last line staying so far
-    LINE *movedhead = nullptr, *moved = nullptr;  // the lines moved so far
-    nbefore = nafter = 0;
+    LINE *pivot = s.mid;
+    part stay, moved;
     after = 0;
-    LINE *l = before->down;
-    for (int i = 0; i < n; i++) {
+    LINE *l = s.before->down;
+    for (int i = 0; i < s.n; i++) {
         LINE *next = l->down;
         if (l == pivot) {
             after = 1;
         } else {
             compare(l, pivot);
-            if (swap) {
-                if (moved == nullptr)
-                    movedhead = l;
-                else
-                    link(moved, l);
-                moved = l;
-                nafter++;
-            } else {
-                link(stay, l);
-                stay = l;
-                nbefore++;
-            }
+            if (swap)
+                moved.add(l);
+            else
+                stay.add(l);
         }
         l = next;
     }
-    link(stay, pivot);
-    if (moved == nullptr) {
-        link(pivot, beyond);
-    } else {
-        link(pivot, movedhead);
-        link(moved, beyond);
-    }
+    link(stay.tail != nullptr ? stay.tail : s.before, pivot);
+    if (stay.head != nullptr)
+        link(s.before, stay.head);
+    link(pivot, moved.head != nullptr ? moved.head : s.beyond);
+    if (moved.tail != nullptr)
+        link(moved.tail, s.beyond);
     after = 0;
-    return pivot;
+    low = {s.before, pivot, stay.n, stay.mid};
+    high = {pivot, s.beyond, moved.n, moved.mid};
 }
 
 // The smaller part is sorted by a call of its own, the larger one by the
 // loop, so the calls nest at most log2(n) deep.
-static void kelsort(LINE *before, LINE *beyond, int n)
+static void kelsort(stretch s)
 {
-    while (n > SHORTRUN) {
-        int nbefore, nafter;
-        LINE *pivot = iqsort(before, beyond, n, nbefore, nafter);
-        if (nbefore < nafter) {
-            kelsort(before, pivot, nbefore);
-            before = pivot;
-            n = nafter;
+    while (s.n > SHORTRUN) {
+        stretch low, high;
+        iqsort(s, low, high);
+        if (low.n < high.n) {
+            kelsort(low);
+            s = high;
         } else {
-            kelsort(pivot, beyond, nafter);
-            beyond = pivot;
-            n = nbefore;
+            kelsort(high);
+            s = low;
         }
     }
 }
@@ -353,9 +367,13 @@ void sort()
     if (keylength == 0)
         return;
     direction = sortdir == 0 ? 1 : 2;
+    choosecmp();
     int n = getnumptr();
     if (n > 0) {
-        kelsort(beforehead, oldtailsucc, n);
+        LINE *mid = beforehead->down;
+        for (int i = 0; i < n / 2; i++)
+            mid = mid->down;
+        kelsort({beforehead, oldtailsucc, n, mid});
         isort(beforehead, oldtailsucc);
     }
     putback();
