@@ -17,13 +17,7 @@ class Sort : public testing::Test {
 protected:
     void SetUp() override { kelreset(); }
 
-    static LINE *line(int n)
-    {
-        LINE *l = curcore().header;
-        while (n-- > 0)
-            l = l->down;
-        return l;
-    }
+    static LINE *line(int n) { return nthline(n); }
     // Lines a and b compared with the key at `column` and the given length.
     static int cmp(const std::string &a, const std::string &b, int table, int column = 1,
                    int length = 15)
