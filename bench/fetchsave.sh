@@ -12,14 +12,17 @@
 set -e
 kel=$(realpath "${1:-build/kel}")
 runs=${2:-40}
+here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "$KEL_BENCH_DETACHED" ] && command -v setsid >/dev/null 2>&1; then
   KEL_BENCH_DETACHED=1 exec setsid -w sh "$0" "$kel" "$runs"
 fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp"
-python3 - "$kel" "$runs" <<'PY'
-import os, random, statistics, sys, time
+python3 - "$kel" "$runs" "$here" <<'PY'
+import os, random, statistics, sys
+sys.path.insert(0, sys.argv[3])
+from benchlib import run
 
 kel, runs = sys.argv[1], int(sys.argv[2])
 random.seed(7)
@@ -29,22 +32,6 @@ with open("big.txt", "w") as f:
         f.write("%06d " % i + "".join(random.choice(letters) for _ in range(29)).rstrip().ljust(29, "x") + " x\n")
 with open("keys", "w") as f:
     f.write("febig.txt\rsacopy.txt\r")
-
-def run(argv, stdin, stdout):
-    """Wall-clock and processor seconds of one run of argv."""
-    fin = os.open(stdin, os.O_RDONLY)
-    fout = os.open(stdout, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
-    ferr = os.open("/dev/null", os.O_WRONLY)
-    t = time.perf_counter()
-    pid = os.posix_spawnp(argv[0], argv, os.environ,
-                          file_actions=[(os.POSIX_SPAWN_DUP2, fin, 0),
-                                        (os.POSIX_SPAWN_DUP2, fout, 1),
-                                        (os.POSIX_SPAWN_DUP2, ferr, 2)])
-    _, status, usage = os.wait4(pid, 0)
-    wall = time.perf_counter() - t
-    for fd in (fin, fout, ferr):
-        os.close(fd)
-    return wall, usage.ru_utime + usage.ru_stime
 
 def clean():
     for name in ("copy.txt", "sedcopy.txt"):

@@ -172,6 +172,7 @@ void initstate()
     initcore();
     initentry();
     initcursor();
+    initsort();
     mode = 1;
     repflag = 1;
     overflg = false;

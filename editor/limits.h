@@ -50,6 +50,7 @@ inline constexpr int STRINGFILESIZE = 5120;    // procedure, template and merge 
 // Settings.
 inline constexpr int NTABCOLS = 144;           // tab stops for columns 1..144
 inline constexpr int NFIELDS = 100;            // record template fields
+inline constexpr int NSORTTABLES = 3;          // sort collations chosen by SKEY
 
 // Engine.
 inline constexpr int IDENTSIZE = 40;           // identbuf: 39 characters and a zero

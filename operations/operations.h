@@ -1,6 +1,7 @@
 // Editing operations: search and change, star and rectangular blocks, line editing,
 // sort, reformat, records and merge, registers and expressions, settings.
 #pragma once
+#include <array>
 #include "editor/editor.h"
 
 // ------------------------------------------------------------- settings.cpp
@@ -47,6 +48,19 @@ void update(); void shift();
 
 // ------------------------------------------------------------ sort
 void sortchk(); void sort(); void skey();
+
+// ----------------------------------------------------------------- sort.cpp
+
+extern int sortdir;                   // 0 ascending, any other digit descending
+extern int keylength;                 // last key column; below 0 columns to the left; 0 no sort
+extern int sortln1, sortln2;          // first and last line of the range
+extern int sortpos;                   // cursor column when SORT was given
+extern int sorttable;                 // collation: 0 signed bytes, 1 unaccented, 2 accents
+extern const std::array<int, 256> unaccented;  // base letter in lower case, 127 for others
+extern const std::array<int, 256> accents;     // accent class of each code
+
+void initsort();
+int linecmp(const LINE *a, const LINE *b);  // -1, 0, 1 by the keys of the current corefile
 
 // ------------------------------------------------------------ reformat
 void reformat(); void flushleft(); void flushright(); void fcenter(); void falign();

@@ -9,6 +9,3 @@ void extchk() {}
 void scantext() {}
 void findchk() {}
 void change() {}
-void sortchk() {}
-void sort() {}
-void skey() {}

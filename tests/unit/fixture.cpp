@@ -53,6 +53,14 @@ void textlines(const std::vector<std::string> &rows)
     c.curcol = 1;
 }
 
+LINE *nthline(int n)
+{
+    LINE *l = curcore().header;
+    while (n-- > 0)
+        l = l->down;
+    return l;
+}
+
 std::vector<std::string> sent;
 
 static void tap(const char *msg) { sent.emplace_back(msg); }

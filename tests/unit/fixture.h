@@ -16,3 +16,6 @@ extern std::vector<std::string> sent;
 void listen();                       // empties `sent` and taps every message
 void stoplistening();
 bool wassent(const std::string &msg);
+
+struct LINE;
+LINE *nthline(int n);                // line n of the current corefile (0: the header)

@@ -1,0 +1,214 @@
+// Sorting: the three collations and the key rules of linecmp, keys that
+// never read past a line's end, records by field, lines the view cannot
+// sort kept in their places, refused keys, and large ranges sorted stably.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "tests/unit/fixture.h"
+#include "editor/editor.h"
+#include "commands/commands.h"
+#include "operations/operations.h"
+
+namespace {
+
+class Sort : public testing::Test {
+protected:
+    void SetUp() override { kelreset(); }
+
+    static LINE *line(int n) { return nthline(n); }
+    // Lines a and b compared with the key at `column` and the given length.
+    static int cmp(const std::string &a, const std::string &b, int table, int column = 1,
+                   int length = 15)
+    {
+        textlines({a, b});
+        sorttable = table;
+        keylength = length;
+        line(1)->linekey = line(2)->linekey = column - 1;
+        return linecmp(line(1), line(2));
+    }
+    static std::vector<std::string> rows()
+    {
+        std::vector<std::string> v;
+        const COREFILE &c = curcore();
+        for (const LINE *l = c.header->down; l != c.header; l = l->down)
+            v.emplace_back(reinterpret_cast<const char *>(textbase + l->index),
+                           static_cast<size_t>(l->object == 5 ? 0 : l->length));
+        return v;
+    }
+    static void runsort(int dir, int length, int from, int to, int column = 1)
+    {
+        curcore().curcol = column;
+        param[1] = dir;
+        param[2] = length;
+        param[3] = from;
+        param[4] = to;
+        del = 0;
+        sortchk();
+        if (del != 2)
+            sort();
+    }
+};
+
+TEST_F(Sort, SignedBytesPutLatin1LettersBeforeAscii)
+{
+    EXPECT_EQ(cmp("apple", "banana", 0), -1);
+    EXPECT_EQ(cmp("Zoo", "apple", 0), -1);            // capitals first
+    EXPECT_EQ(cmp("\xe9t\xe9", "a", 0), -1);          // é is a negative byte
+    EXPECT_EQ(cmp("same", "same", 0), 0);
+}
+
+TEST_F(Sort, UnaccentedFoldsCaseAndAccents)
+{
+    EXPECT_EQ(cmp("\xe9t\xe9", "ete", 1), 0);         // été as ete
+    EXPECT_EQ(cmp("\xc9T\xc9", "ete", 1), 0);         // ÉTÉ too
+    EXPECT_EQ(cmp("Zoo", "apple", 1), 1);
+    EXPECT_EQ(cmp("\xe7" "a", "cb", 1), -1);          // ça before cb
+    EXPECT_EQ(cmp("a_b", "a b", 1), 0);               // the underscore as a blank
+    EXPECT_EQ(cmp("\xe6", "\xf1", 1), 0);             // letters without a base: both 127
+    EXPECT_EQ(cmp("\x01", "~", 1), 1);                // control codes after the ASCII letters
+    EXPECT_EQ(unaccented[0xff], 127);
+    EXPECT_EQ(unaccented[0xdf], 127);
+}
+
+TEST_F(Sort, AccentClassesOrderCapitalsPlainThenAccents)
+{
+    // Capitals 1, plain 2, acute 3/4, grave 5/6, circumflex 7/8, cedilla
+    // 9/10, diaeresis 11/12: only the classes count.
+    EXPECT_EQ(cmp("E", "e", 2), -1);
+    EXPECT_EQ(cmp("x", "e", 2), 0);
+    EXPECT_EQ(cmp("e", "\xc9", 2), -1);
+    EXPECT_EQ(cmp("\xe9", "\xe8", 2), -1);            // é before è
+    EXPECT_EQ(cmp("\xe8", "\xea", 2), -1);            // è before ê
+    EXPECT_EQ(cmp("\xea", "\xc7", 2), -1);            // ê before Ç
+    EXPECT_EQ(cmp("\xe7", "\xeb", 2), -1);            // ç before ë
+    EXPECT_EQ(accents[0xfc], 12);
+    EXPECT_EQ(accents[0xdf], 2);
+}
+
+TEST_F(Sort, KeyEndsAtTheKeyLengthColumnOrTheShorterLine)
+{
+    EXPECT_EQ(cmp("abcX", "abcY", 0, 1, 3), 0);       // column 4 lies beyond the key
+    EXPECT_EQ(cmp("abcX", "abcY", 0, 2, 4), -1);
+    EXPECT_EQ(cmp("abc", "abcd", 0), -1);             // shorter and equal so far: first
+    EXPECT_EQ(cmp("abcd", "abc", 0), 1);
+    EXPECT_EQ(cmp("ab", "zz", 0, 5), 0);              // neither has the key column
+    EXPECT_EQ(cmp("ab", "abcdef", 0, 5), -1);         // only b has it
+    EXPECT_EQ(cmp("abcdef", "ab", 0, 5), 1);
+    // Leftwards: columns 3, 2 and 1 from column 3, never further.
+    EXPECT_EQ(cmp("xbc", "ybc", 0, 3, -2), -1);
+    EXPECT_EQ(cmp("xbc", "ybc", 0, 3, -1), 0);
+    EXPECT_EQ(cmp("xbc", "ybc", 0, 3, -50), -1);
+}
+
+TEST_F(Sort, KeyNeverReadsBeyondTheLineEnd)
+{
+    // The arena holds "ab" "ab" "zz" one after the other: read past its end,
+    // the first line would look like "abab", the second like "abzz".
+    textlines({"ab", "ab", "zz"});
+    keylength = 15;
+    for (int t = 0; t < NSORTTABLES; t++) {
+        sorttable = t;
+        line(1)->linekey = line(2)->linekey = 0;
+        EXPECT_EQ(linecmp(line(1), line(2)), 0);
+    }
+    curcore().viewtype = 1;                           // fields end at the line's end too
+    line(1)->object = line(2)->object = 1;
+    EXPECT_EQ(linecmp(line(1), line(2)), 0);
+}
+
+TEST_F(Sort, RecordFieldsEndAtTheBar)
+{
+    textlines({"x|abc|9", "y|abd", "z||1", "w", "v|ab"});
+    curcore().viewtype = 1;
+    for (int i = 1; i <= 5; i++) {
+        line(i)->object = 1;
+        line(i)->linekey = locatefield(line(i), 2);
+    }
+    keylength = 1;                                    // does not limit a field
+    EXPECT_EQ(linecmp(line(1), line(2)), -1);
+    EXPECT_EQ(linecmp(line(3), line(1)), -1);         // an empty field first
+    EXPECT_EQ(linecmp(line(3), line(4)), 0);          // a missing field as an empty one
+    EXPECT_EQ(linecmp(line(5), line(1)), -1);         // "ab" ends first
+    EXPECT_EQ(linecmp(line(1), line(1)), 0);
+}
+
+TEST_F(Sort, SortsTheRangeAndLeavesTheRest)
+{
+    textlines({"z", "d", "c", "b", "a", "0"});
+    curcore().starA = line(1);
+    curcore().starcount = 1;
+    runsort(0, 15, 2, 5);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"z", "a", "b", "c", "d", "0"}));
+    EXPECT_EQ(curcore().lnptr, line(2));
+    EXPECT_EQ(curcore().curcol, 1);
+    EXPECT_EQ(curcore().starcount, 0);
+    EXPECT_TRUE(curcore().edited);
+    runsort(3, 15, 1, 200000);                        // any digit but 0 descends
+    EXPECT_EQ(rows(), (std::vector<std::string>{"z", "d", "c", "b", "a", "0"}));
+}
+
+TEST_F(Sort, LinesTheViewCannotSortKeepTheirPlaces)
+{
+    textlines({"d", "FORMULA", "c", "PICTURE", "", "a", "b"});
+    line(2)->object = 3;
+    line(4)->object = 2;
+    runsort(0, 15, 1, 200000);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"", "FORMULA", "a", "PICTURE", "b", "c", "d"}));
+    EXPECT_EQ(line(2)->object, 3);
+    EXPECT_EQ(line(4)->object, 2);
+    EXPECT_EQ(curcore().lncount, 7);
+    for (LINE *l = curcore().header->down; l != curcore().header; l = l->down)
+        EXPECT_EQ(l->down->up, l);                    // the list is whole both ways
+
+    textlines({"PICTURE", "b", "a"});                 // at the head of the range too
+    line(1)->object = 2;
+    runsort(0, 15, 1, 200000);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"PICTURE", "a", "b"}));
+}
+
+TEST_F(Sort, RefusedKeysChangeNothing)
+{
+    textlines({"b", "a"});
+    runsort(0, 15, 1, 200000, 16);                    // key column beyond the key length
+    EXPECT_EQ(del, 2);
+    runsort(0, MAXCOLUMN + 1, 1, 200000);
+    EXPECT_EQ(del, 2);
+    runsort(0, -MAXCOLUMN - 1, 1, 200000);
+    EXPECT_EQ(del, 2);
+    runsort(0, 0, 1, 200000);                         // length 0: nothing, no refusal
+    EXPECT_EQ(del, 0);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"b", "a"}));
+}
+
+// Keys repeat often and the line number follows the key, so the result must
+// be the stable order, whichever way the input lies: random, sorted,
+// reversed and all equal, from 15 lines (insertion sort alone) to 100,000.
+TEST_F(Sort, LargeRangesSortStably)
+{
+    for (int n : {15, 16, 17, 1000, 100000}) {
+        for (int shape = 0; shape < 4; shape++) {
+            std::vector<std::string> in;
+            unsigned seed = 12345;
+            for (int i = 0; i < n; i++) {
+                seed = seed * 1103515245 + 12345;
+                int key = shape == 0 ? static_cast<int>(seed >> 16) % 97
+                        : shape == 1 ? i / 3 : shape == 2 ? n - i / 3 : 7;
+                char buf[32];
+                std::snprintf(buf, sizeof buf, "%06d%07d", key, i);
+                in.emplace_back(buf);
+            }
+            textlines(in);
+            runsort(0, 6, 1, 200000);
+            std::vector<std::string> want = in;
+            std::stable_sort(want.begin(), want.end(), [](const std::string &a,
+                                                          const std::string &b) {
+                return a.compare(0, 6, b, 0, 6) < 0;
+            });
+            ASSERT_EQ(rows(), want) << n << " lines, shape " << shape;
+        }
+    }
+}
+
+}  // namespace
