@@ -7,11 +7,6 @@ pre_rule *preselect_list;
 
 void read_sem_trans(const char *) {}
 void analyse_sem_expr(const char *) {}
-void readlextrans(const char *) {}
-void purge_lt_rules() {}
-void initialize_lt_rules() {}
-void inittrans(int) {}
-void exectrans() {}
 void clear_GP() {}
 void global_preselect() {}
 void interpret() {}
@@ -28,8 +23,6 @@ const char *construct_attr_tran(t_treenode *, const char *list)
     return list;
 }
 void process_indirect_ops(t_treenode *) {}
-t_treenode *ilt_create_lsps(const char *) { return nullptr; }
-void scan_ilts() {}
 void purge_morphvar(morphvar **mv) { *mv = nullptr; }
 int there_has_been_no_generation() { return 1; }
 
