@@ -91,7 +91,7 @@ static std::string expected(const std::vector<int> &terms)
     for (int t : terms) {
         if (!s.empty())
             s += ' ';
-        s += t == '|' ? "|" : tok2str(t);
+        s += t == '|' ? "|" : t == TPRIORITY ? "_lsp_" : t == TMAKES ? "_rhs_" : tok2str(t);
     }
     return s;
 }
@@ -373,9 +373,10 @@ static void read_lt_rule()
     }
     char *end = nullptr;
     long n = std::strtol(identbuf, &end, 10);
+    bool garbled = *end != 0;
     std::string number = identbuf;
     v_next();
-    if (*end != 0 || n < 1 || n >= NLTRULES) {
+    if (garbled || n < 1 || n >= NLTRULES) {
         v_err("Rule number out of range or garbled", number.c_str(), "");
         skiprule();
         return;
@@ -805,14 +806,13 @@ void exectrans()
             std::snprintf(msg, sizeof msg, "%d words generated", numwords);
             progress(msg);
         }
-        if (lt_apply_rule(rule.rhs.c_str(), rule.lsp1(), 1)) {
-            if (resoverflow) {
+        if (!lt_apply_rule(rule.rhs.c_str(), rule.lsp1(), 1) || resoverflow) {
+            if (resoverflow)
                 v_err("   Result of LT rule too long ", "", "");
-                lt_cleanup(0);
-                return;
-            }
-            v_line(corenum, 1, lt_result);
+            lt_cleanup(0);
+            return;
         }
+        v_line(corenum, 1, lt_result);
     }
     InProgress = false;
     v_linef(7, "Total Words Generated: %d.", numwords);
