@@ -155,6 +155,14 @@ static int gen_read_field(std::string &result, const std::vector<int> &terminato
     }
 }
 
+// A free entry of the LT delay table, -1 when every one is used.
+static int ltdelay(int cls, int choice, int fixed)
+{
+    if (lt_delayptr >= NDELAY - 1)
+        return -1;
+    return lt_newdelay(cls, choice, fixed);
+}
+
 static const lt_var_list *findvar(const LTRULE &rule, const char *name)
 {
     for (const lt_var_list &v : rule.rule_vars)
@@ -191,7 +199,7 @@ static bool read_vars(LTRULE &rule)
             v_err("   Syntax Error.", "", "");
             return false;
         }
-        int index = lt_newdelay(att_class, -1, 0);
+        int index = ltdelay(att_class, -1, 0);
         if (index < 0) {
             v_err("   Ran out of table space for attributes", "", "");
             return false;
@@ -246,7 +254,7 @@ static bool read_field3(LTRULE &rule, t_dict_lookup &look, std::string &text)
             purge_comp_attr(&ca);
             v_err("   Attribute classes not legal in LSPs: ", identbuf, "");
             return false;
-        } else if ((index = lt_newdelay(att_class, att_value, 1)) < 0) {
+        } else if ((index = ltdelay(att_class, att_value, 1)) < 0) {
             purge_comp_attr(&ca);
             v_err("   Ran out of table space for attributes", "", "");
             return false;
