@@ -824,7 +824,7 @@ void exectrans()
     }
     InProgress = false;
     v_linef(7, "Total Words Generated: %d.", numwords);
-    progress("");
+    clearhelp();
 }
 
 // ------------------------------------------------------------ inline sequences
