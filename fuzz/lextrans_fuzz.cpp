@@ -1,22 +1,16 @@
 // The lexical transformation reader on any file, with attributes, terminals
 // and a small lexicon loaded first; the first rules are run over the lexicon.
 #include <cstdint>
-#include <cstring>
 #include "fuzz/common.h"
 #include "engine/engine.h"
-
-static void put(const char *name, const char *text)
-{
-    fuzzfile(name, reinterpret_cast<const uint8_t *>(text), std::strlen(text));
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzsandbox();
     fuzzreset();
-    put("attrs", "gender (masc, fem)\nnumber (sg, pl)\n{ordered}\ndegree (pos < comp < sup)\n%\n");
-    put("terms", "N Adj V\n");
-    put("lex", "\"chien\"|N|masc.sg|5|\n\"grande\"|Adj|fem.sg, >comp|2|\n\"court\"|V|sg|1|x|\n");
+    fuzztext("attrs", "gender (masc, fem)\nnumber (sg, pl)\n{ordered}\ndegree (pos < comp < sup)\n%\n");
+    fuzztext("terms", "N Adj V\n");
+    fuzztext("lex", "\"chien\"|N|masc.sg|5|\n\"grande\"|Adj|fem.sg, >comp|2|\n\"court\"|V|sg|1|x|\n");
     readattr("attrs");
     read_terminals("terms");
     initdict();

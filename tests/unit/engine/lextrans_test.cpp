@@ -101,6 +101,17 @@ TEST_F(LexTrans, AbortAndResume)
     EXPECT_EQ(newlines().back(), "Total Words Generated: 1.");
     exectrans();                       // a finished run starts again
     EXPECT_EQ(newlines().back(), "Total Words Generated: 1.");
+
+    // A suspended run does not outlive the lexicon whose entries it was visiting.
+    inittrans(1);
+    IntHandler(SIGINT);
+    exectrans();
+    clearlexicon();
+    initdict();
+    readdict("lex");
+    newlines();
+    exectrans();
+    EXPECT_EQ(newlines(), lines{"Total Words Generated: 5."});
 }
 
 TEST_F(LexTrans, LongTextsRefused)
