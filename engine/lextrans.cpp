@@ -488,6 +488,7 @@ void purge_lt_rules()
     for (auto &r : ltruleheader)
         r.reset();
     anyloaded = false;
+    lt_delayptr = 0;                  // the rules held every entry in use
 }
 
 void inittrans(int n)
@@ -545,13 +546,14 @@ static void outs(const char *s)
         out(static_cast<unsigned char>(*s));
 }
 
-static void unout()
+// The last character written since `from`, and taking it back.
+static unsigned char lastout(int from) { return resptr > from ? ub(lt_result)[resptr - 1] : 0; }
+
+static void unout(int from)
 {
-    if (resptr > 0)
+    if (resptr > from)
         lt_result[--resptr] = 0;
 }
-
-static unsigned char lastout() { return resptr > 0 ? ub(lt_result)[resptr - 1] : 0; }
 
 struct removal {
     int type, value;                  // value -1: every value of the type
@@ -564,6 +566,7 @@ static void outfield(const char *record, int n, const std::vector<removal> &drop
     const unsigned char *p = ub(getfieldptr(record, n));
     const unsigned char *e = ub(fieldend(reinterpret_cast<const char *>(p), n));
     bool skipspace = false;
+    const int start = resptr;         // what the template wrote before stays
     while (p < e) {
         if (*p == ATTRMARK && p + 2 < e + 1 && p[1] && p[2]) {
             int atype = p[1], value = p[2] == TYPEONLY ? -1 : p[2];
@@ -575,10 +578,10 @@ static void outfield(const char *record, int n, const std::vector<removal> &drop
                 outs(att_get_name(atype, value));
                 continue;
             }
-            if (lastout() == '<' || lastout() == '>')
-                unout();
-            if (lastout() == ',' || lastout() == '.')
-                unout();
+            if (lastout(start) == '<' || lastout(start) == '>')
+                unout(start);
+            if (lastout(start) == ',' || lastout(start) == '.')
+                unout(start);
             else if (p < e && (*p == ' ' || *p == '.'))
                 skipspace = true;
             continue;
@@ -590,7 +593,7 @@ static void outfield(const char *record, int n, const std::vector<removal> &drop
         }
         skipspace = false;
         if (n == 3 && *p == ' ') {
-            if (p + 1 < e && resptr > 0 && lastout() != ',')
+            if (p + 1 < e && resptr > start && lastout(start) != ',')
                 out(',');
         } else {
             out(*p);

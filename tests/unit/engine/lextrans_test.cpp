@@ -70,12 +70,14 @@ TEST_F(LexTrans, FieldThreeWithValuesLeftOut)
     ASSERT_EQ(rules("RULE 1 \"grand\" _rhs_ !3 %\n"
                     "RULE 2 \"grand\" _rhs_ !3-comp %\n"
                     "RULE 3 \"grand\" _rhs_ !3-masc %\n"
-                    "RULE 4 \"grand\" _rhs_ !3-sg-comp \"|\" !2 %\n"),
-              4);
+                    "RULE 4 \"grand\" _rhs_ !3-sg-comp \"|\" !2 %\n"
+                    "RULE 5 \"grand\" _rhs_ \"x,\" !3-masc %\n"),
+              5);
     EXPECT_EQ(run(1), lines{"masc.sg,>comp"});
     EXPECT_EQ(run(2), lines{"masc.sg"});
     EXPECT_EQ(run(3), lines{"sg,>comp"});
     EXPECT_EQ(run(4), lines{"masc|Adj"});
+    EXPECT_EQ(run(5), lines{"x,sg,>comp"});   // the template's own comma stays
 }
 
 // The interrupt key suspends a run; resuming writes the rest, each line once;
@@ -132,6 +134,8 @@ TEST_F(LexTrans, LongTextsRefused)
     lt_delayptr = NDELAY;
     EXPECT_EQ(rules("RULE 3 (g : gender) ? _rhs_ a %\n"), 0);
     EXPECT_EQ(newlines()[0], "ERROR LT Rules rule 3    Ran out of table space for attributes  ");
+    purge_lt_rules();                  // unloading gives the entries back
+    EXPECT_EQ(rules("RULE 3 (g : gender) ? _rhs_ a %\n"), 1);
 }
 
 TEST_F(LexTrans, PatternNodesForMorphologyGuards)
