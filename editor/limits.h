@@ -131,3 +131,13 @@ inline constexpr int NUMSTACKSIZE = 25;        // numstack and opstack
 inline constexpr int FPRESULTSIZE = 20;        // the register as last shown
 inline constexpr int MAXEXPONENT = 1000;       // digits of a typed exponent stop adding here
 inline constexpr int NMRGFIELDS = 50;          // fields of the record a merge reads
+// Lexical transformations.
+inline constexpr int NLTRULES = 500;           // rule slots; rules 1..499
+inline constexpr int LTFIELDSIZE = 1024;       // field 1 or 2 of a pattern: 1023 characters
+inline constexpr int LTRESTSIZE = 27675;       // the fields after field 3 of a pattern
+inline constexpr int LTPATTSIZE = 1024;        // a pattern's text up to field 3: 1023
+inline constexpr int LTRHSSIZE = 4095;         // a right-hand side: 4094 characters
+inline constexpr int LTRESULTSIZE = 1024;      // lt_result: 1023 characters
+inline constexpr int LTMORPHSIZE = 100;        // "[" expression "]" in a template: 99
+inline constexpr int NLTVARS = 200;            // variables of one rule (one byte each)
+inline constexpr int NLTPIECES = 50;           // patterns of one rule

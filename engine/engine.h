@@ -633,3 +633,15 @@ const char *construct_attr_tran(t_treenode *node, const char *list);
 void process_indirect_ops(t_treenode *node);
 void store(int kind, int destination); void restorenode(const char *filename); void talk(int n);
 int there_has_been_no_generation();
+
+// ------------------------------------------------------------ lextrans.cpp
+// Lexical transformations: rules that derive lexicon lines, and the inline
+// sequences of "_ilt_" entries.
+
+extern int lt_rule_num;               // selected rule, -1 none
+extern char lt_result[LTRESULTSIZE];  // the line last built
+
+int readlttext(const char *text, size_t len);  // rules held in memory; returns rules loaded
+void lt_cleanup(int reset);
+t_treenode *lt_getlspptr(int n);
+int lt_apply_rule(const char *rhs, t_treenode *lsp, int morph_state);

@@ -107,6 +107,7 @@ void initdict()
 
 void clearlexicon()
 {
+    lt_cleanup(0);                    // a suspended transformation holds places in the lists
     dictionary.reset();
     lexstore.clear();
     lexstore.shrink_to_fit();

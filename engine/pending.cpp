@@ -7,11 +7,4 @@ pre_rule *preselect_list;
 
 void read_sem_trans(const char *) {}
 void analyse_sem_expr(const char *) {}
-void readlextrans(const char *) {}
-void purge_lt_rules() {}
-void initialize_lt_rules() {}
-void inittrans(int) {}
-void exectrans() {}
-t_treenode *ilt_create_lsps(const char *) { return nullptr; }
-void scan_ilts() {}
 void purge_morphvar(morphvar **mv) { *mv = nullptr; }

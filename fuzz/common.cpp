@@ -1,6 +1,7 @@
 #include "fuzz/common.h"
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 #include <unordered_set>
 #include "editor/editor.h"
@@ -98,4 +99,9 @@ void checkstore()
             broken("lncount differs from the lines");
         (void)chars;
     }
+}
+
+void fuzztext(const char *name, const char *text)
+{
+    fuzzfile(name, reinterpret_cast<const uint8_t *>(text), std::strlen(text));
 }

@@ -16,5 +16,8 @@ void fuzzsandbox();
 // A file `name` in the working directory holding the input.
 void fuzzfile(const char *name, const uint8_t *data, size_t size);
 
+// A file `name` in the working directory holding a text.
+void fuzztext(const char *name, const char *text);
+
 // Checks the text store; aborts with a description when it is unsound.
 void checkstore();

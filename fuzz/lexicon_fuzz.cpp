@@ -1,21 +1,15 @@
 // The lexicon reader on any file, with a small attribute file and terminals
 // loaded first; the entries read are listed and each terminal is looked up.
 #include <cstdint>
-#include <cstring>
 #include "fuzz/common.h"
 #include "engine/engine.h"
-
-static void put(const char *name, const char *text)
-{
-    fuzzfile(name, reinterpret_cast<const uint8_t *>(text), std::strlen(text));
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzsandbox();
     fuzzreset();
-    put("attrs", "gender (masc, fem)\nnumber (sg, pl)\n{ordered}\ndegree (pos < comp < sup)\n%\n");
-    put("terms", "N Det Adj Verb\n");
+    fuzztext("attrs", "gender (masc, fem)\nnumber (sg, pl)\n{ordered}\ndegree (pos < comp < sup)\n%\n");
+    fuzztext("terms", "N Det Adj Verb\n");
     readattr("attrs");
     read_terminals("terms");
     fuzzfile("input", data, size);
