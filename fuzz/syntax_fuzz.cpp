@@ -31,15 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     t_treenode *top = makenode("ROOT");
     expand_tree(top);
     purge_tree(top);
-    empty_preselect_list(1);
-    for (int i = 0; i < NDICTSLOTS; i++) {
-        purge_attr_list(&dict_table[i].attributes);
-        dict_table[i] = t_dict_lookup{};
-    }
-    d_table_count = 0;
-    delayptr = 0;
+    clear_GP();
     treestate = 0;
-    preselect_barrier = global_barrier = 0;
+    preselect_barrier = 0;
     purge_syntax();
     clearlexicon();
     clear_terminals();
