@@ -12,7 +12,6 @@
 #include "commands/commands.h"
 #include "screen/screen.h"
 
-
 long bit_p = 1;
 
 inline constexpr long MAX_P = 1073741824L;     // the bit goes back to 1 after this one

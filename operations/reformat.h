@@ -12,7 +12,6 @@ inline constexpr unsigned char SOFTHYPHEN = 0xAD;
 inline constexpr unsigned char GAPMARK = 0xA0;
 inline constexpr int HYPHWORDSIZE = 200;       // longer words are never broken
 
-extern int lrcswitch;                 // alignment: 0 left, 1 centre, 2 right, 3 on a character
 extern int nohyphen;                  // the break found lies after the word's own hyphen
 extern long bit_p;                    // rotating bit of the justification pattern
 
