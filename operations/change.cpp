@@ -78,9 +78,11 @@ LINE *rewrite(LINE *line, int s, int k)
 }
 
 // Replaces the gathered matches of a line, as many as fit; how many.
-// *after gets the column after the last replacement.
-int flush(LINE *&line, int s, int *after)
+// *after gets the column after the last replacement, *cut whether the
+// arena had no room for them all.
+int flush(LINE *&line, int s, int *after, bool *cut)
 {
+    *cut = false;
     int k = static_cast<int>(cols.size());
     if (k == 0 || line->object == 2)
         return 0;
@@ -89,11 +91,24 @@ int flush(LINE *&line, int s, int *after)
     if (need > room(line, len) && freecount != freedat) {
         garbage();
         freedat = freecount;
+        // The collector takes trailing blanks off: matches in them are gone.
+        len = textlength(line);
+        while (!cols.empty() && cols.back() > len + 1)
+            cols.pop_back();
+        k = static_cast<int>(cols.size());
+        need = growth(len, s, k);
     }
-    if (need > room(line, len) || (need > 0 && reserve == nullptr)) {
+    *cut = need > room(line, len) || (need > 0 && reserve == nullptr);
+    if (*cut) {
         int64_t r = reserve == nullptr ? 0 : room(line, len);
-        while (k > 0 && growth(len, s, k) > r)
-            k--;
+        int fit = 0;
+        for (int64_t g = 0; fit < k; fit++) {
+            int c = cols[static_cast<size_t>(fit)] - 1;
+            g += static_cast<int64_t>(target.size()) - (std::min(c + s, len) - c);
+            if (g > r)
+                break;
+        }
+        k = fit;
     }
     if (k > 0) {
         *after = cols[static_cast<size_t>(k - 1)] + static_cast<int>(growth(len, s, k - 1)) +
@@ -124,15 +139,15 @@ void change()
     long made = 0;
     bool stopped = false;
     auto replace = [&] {
-        int want = static_cast<int>(cols.size());
         int after = 0;
-        int done = flush(line, s, &after);
+        bool cut = false;
+        int done = flush(line, s, &after, &cut);
         if (done > 0) {
             made += done;
             lastline = line;
             lastcol = after;
         }
-        stopped = done < want;
+        stopped = cut;
         cols.clear();
     };
     while (!stopped && fastsearch(pattern, p)) {
