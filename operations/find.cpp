@@ -47,18 +47,19 @@ int textlength(const LINE *l)
 
 static const LINE *header() { return curcore().header; }
 
-int charat(const SPOS &p)
+// The character at p and the step on, for a corefile with header hdr.
+static int charin(const SPOS &p, const LINE *hdr)
 {
-    if (p.l == header())
+    if (p.l == hdr)
         return 4;
     if (p.c > textlength(p.l))
         return 10;
     return textbase[p.l->index + p.c - 1];
 }
 
-void stepon(SPOS &p)
+static void stepin(SPOS &p, const LINE *hdr)
 {
-    if (p.l == header())
+    if (p.l == hdr)
         return;
     if (p.c > textlength(p.l)) {
         p.l = p.l->down;
@@ -67,6 +68,9 @@ void stepon(SPOS &p)
         p.c++;
     }
 }
+
+int charat(const SPOS &p) { return charin(p, header()); }
+void stepon(SPOS &p) { stepin(p, header()); }
 
 void wordon(SPOS &p)
 {
@@ -93,26 +97,8 @@ struct MATCHER {
     const unsigned char *pat;
     const LINE *hdr;
 
-    int at(const SPOS &p) const
-    {
-        if (p.l == hdr)
-            return 4;
-        if (p.c > textlength(p.l))
-            return 10;
-        return textbase[p.l->index + p.c - 1];
-    }
-
-    void step(SPOS &p) const
-    {
-        if (p.l == hdr)
-            return;
-        if (p.c > textlength(p.l)) {
-            p.l = p.l->down;
-            p.c = 1;
-        } else {
-            p.c++;
-        }
-    }
+    int at(const SPOS &p) const { return charin(p, hdr); }
+    void step(SPOS &p) const { stepin(p, hdr); }
 
     bool tryat(int i, const SPOS &p, int off) const
     {
