@@ -9,3 +9,4 @@ done
 sh "$(dirname "$0")/keys_throughput.sh" "$dir/kel"
 sh "$(dirname "$0")/fetchsave.sh" "$dir/kel"
 sh "$(dirname "$0")/view_throughput.sh" "$dir/kel"
+sh "$(dirname "$0")/search.sh" "$dir/kel"

@@ -225,9 +225,11 @@ static int64_t dropped;               // bytes 255 left out since the load began
 // The record check of FETCH, APPEND and INSERT with a check string in
 // recboolcheck: whether a line just read is kept. The check itself is the
 // search's record check (a record line is kept when its check bits, with
-// the don't-care mask, give the required value; other lines are dropped);
-// until that exists, every line is kept.
-static bool recordcheck(const LINE *) { return true; }
+// the don't-care mask, give the required value; other lines are dropped).
+static bool recordcheck(const LINE *line)
+{
+    return line == curcore().lnptr && reccheck();
+}
 
 // First and last line of a transfer, from param[2] and param[3]. Both 0
 // mean the whole file; the default last line reaches the end, however

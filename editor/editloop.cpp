@@ -173,6 +173,7 @@ void initstate()
     initentry();
     initcursor();
     initsort();
+    initsearch();
     mode = 1;
     repflag = 1;
     overflg = false;

@@ -129,9 +129,7 @@ int merge()
     return static_cast<int>(out - avail);
 }
 
-// Expands `templ` and evaluates the expansion; the arena is left as it was.
-// On success the result is on the number stack and true is returned.
-static bool mergeeval(const char *templ, int length)
+bool mergeeval(const char *templ, int length)
 {
     mrgptr = templ;
     mrglen = length;

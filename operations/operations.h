@@ -27,6 +27,8 @@ void decbldtxt();
 void find(); void resfind(); void resnumber(); void rescheck(); void extchk();
 void scantext(); void findchk(); void changechk(); void change();
 void nextword();                      // the scanner to the start of the next word
+void initsearch();                    // captures, check state and statistics cleared
+bool reccheck();                      // the current line passes the record check of recboolcheck
 
 // ------------------------------------------------------------ blocks
 void makestars(); void recover(); void delete_(); void copyop(); void gen_moveblock();
@@ -101,6 +103,9 @@ void mrgsetup();                      // the fields of the current record
 // or -1 (with a message, the arena untouched) when it does not fit. A
 // reference to a missing field stops it with fperror 3.
 int merge();
+// Expands `templ` and evaluates the expansion; the arena is left as it was.
+// On success the result is on the number stack and true is returned.
+bool mergeeval(const char *templ, int length);
 void mrgexp(); void mrgtext(); void mrgassign(); void mrgrec();
 
 // ---------------------------------------------------------------- views.cpp
