@@ -298,24 +298,25 @@ const Semantic_Trans *sem_match(const Semantic_Expr &expr)
     return nullptr;
 }
 
-// The number written after "#" or "@" at p, 0 when there is none; p moves past it.
-static size_t fieldnumber(const std::string &text, size_t &p)
+// The number written after "#" or "@" at p, -1 when there is none; p moves past it.
+static long fieldnumber(const std::string &text, size_t &p)
 {
-    size_t n = 0, start = p;
+    long n = 0;
+    size_t start = p;
     while (p < text.size() && text[p] >= '0' && text[p] <= '9') {
-        if (n < SEMBUFSIZE)
-            n = n * 10 + static_cast<size_t>(text[p] - '0');
+        if (n < static_cast<long>(SEMBUFSIZE))
+            n = n * 10 + (text[p] - '0');
         p++;
     }
-    return p == start ? 0 : n;
+    return p == start ? -1 : n;
 }
 
-static const std::string &field(const std::vector<std::string> &fields, size_t n,
+static const std::string &field(const std::vector<std::string> &fields, long n,
                                 const std::string &prototype)
 {
-    if (n == 0 || n > fields.size())
+    if (n <= 0 || static_cast<size_t>(n) > fields.size())
         fail({"Prototype refers to a missing field: " + prototype});
-    return fields[n - 1];
+    return fields[static_cast<size_t>(n) - 1];
 }
 
 static void checklength(const std::string &text)
@@ -329,8 +330,8 @@ static std::string make_new_substring(const std::string &prototype, const std::v
     std::string out;
     for (size_t p = 0; p < prototype.size();) {
         char c = prototype[p++];
-        size_t n;
-        if (c == '#' && (n = fieldnumber(prototype, p)) != 0)
+        long n;
+        if (c == '#' && (n = fieldnumber(prototype, p)) >= 0)
             out += field(fields, n, prototype);
         else
             out += c;
@@ -346,14 +347,14 @@ static void write_preselections(const std::string &templ, const std::vector<std:
     size_t colon = templ.find(':');
     std::string tag, after, node;
     bool list = false;
-    size_t listfield = 0;
+    long listfield = 0;
     for (size_t p = 0; p < std::min(colon, templ.size());) {
         char c = templ[p++];
-        size_t n;
+        long n;
         std::string &to = list ? after : tag;
-        if (c == '#' && (n = fieldnumber(templ, p)) != 0) {
+        if (c == '#' && (n = fieldnumber(templ, p)) >= 0) {
             to += head(field(fields, n, templ));
-        } else if (c == '@' && !list && (n = fieldnumber(templ, p)) != 0) {
+        } else if (c == '@' && !list && (n = fieldnumber(templ, p)) >= 0) {
             field(fields, n, templ);
             list = true;
             listfield = n;
@@ -365,12 +366,12 @@ static void write_preselections(const std::string &templ, const std::vector<std:
         int depth = 0;
         for (size_t p = colon + 1; p < templ.size();) {
             char c = templ[p++];
-            size_t n;
+            long n;
             if (c == '[')
                 depth++;
             else if (c == ']' && depth > 0)
                 depth--;
-            if (depth > 0 && c == '#' && (n = fieldnumber(templ, p)) != 0)
+            if (depth > 0 && c == '#' && (n = fieldnumber(templ, p)) >= 0)
                 node += field(fields, n, templ);
             else
                 node += c;
@@ -382,7 +383,7 @@ static void write_preselections(const std::string &templ, const std::vector<std:
         out.push_back(tag + node);
         return;
     }
-    const std::string &f = fields[listfield - 1];
+    const std::string &f = fields[static_cast<size_t>(listfield) - 1];
     size_t open = f.find('['), close = f.rfind(']');
     if (open == std::string::npos || close == std::string::npos || close < open)
         return;

@@ -113,6 +113,9 @@ TEST_F(Semantic, FieldsAndLists)
     EXPECT_EQ(analyse("big(cat)"), (lines{"PRESELECT = ", "q:N", "%"})) << "no list, no clause";
     load("$ sleep : x : N[#3] %\n");
     EXPECT_EQ(analyse("sleep(dog)"), (lines{"Prototype refers to a missing field: x:N[#3]"}));
+    load("$ sleep : x.#0 : N %\n$ big : x# : N[#] %\n");
+    EXPECT_EQ(analyse("sleep(dog)"), (lines{"Prototype refers to a missing field: x.#0:N"}));
+    EXPECT_EQ(analyse("big(dog)"), (lines{"PRESELECT = ", "x#:N[#]", "%"})) << "a bare # is text";
 }
 
 // Re-analysis that never ends, clauses that multiply and texts that grow are
