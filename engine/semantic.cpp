@@ -37,9 +37,9 @@ static std::string tokentext(int tok)
     return std::string(1, static_cast<char>(tok));
 }
 
-// Tokens joined up to one of the two stops, outside quotes and brackets; the
-// stop is left unread. Returns the stop, or TEOF.
-static int jointokens(std::string &text, int stop1, int stop2)
+// Tokens joined up to the stop or "%", outside quotes and brackets; that
+// token is left unread and returned (TEOF at the end of the file).
+static int jointokens(std::string &text, int stop)
 {
     bool quoted = false;
     int depth = 0;
@@ -47,7 +47,7 @@ static int jointokens(std::string &text, int stop1, int stop2)
         int tok = v_peep();
         if (tok == TEOF)
             return TEOF;
-        if (!quoted && depth == 0 && (tok == stop1 || tok == stop2))
+        if (!quoted && depth == 0 && tok == stop)
             return tok;
         if (tok == TPERCENT && !quoted)
             return TPERCENT;
@@ -72,7 +72,7 @@ static bool read_one(Semantic_Trans &t)
         return false;
     }
     setposition("%.30s", identbuf);
-    if (jointokens(t.name, ':', ':') != ':') {
+    if (jointokens(t.name, ':') != ':') {
         v_err("Encountered ", tok2str(v_peep()), " instead of colon.");
         return false;
     }
@@ -92,7 +92,7 @@ static bool read_one(Semantic_Trans &t)
             v_err("Encountered ", tok2str(tok), " instead of preselection prototype.");
             return false;
         }
-        tok = jointokens(p.prototype, ',', ',');
+        tok = jointokens(p.prototype, ',');
         if (p.prototype.size() >= SEMBUFSIZE) {
             v_err("Preselection prototype ", p.prototype.c_str(), " is too long");
             return false;
