@@ -126,10 +126,11 @@ void read_sem_trans(const char *filename)
             v_next();
         }
         if (read_one(t))
-            sem_trans_list.insert(sem_trans_list.begin(), std::move(t));
+            sem_trans_list.push_back(std::move(t));
         else
             skiptrans();
     }
+    std::reverse(sem_trans_list.begin(), sem_trans_list.end());   // newest first
     file_operation = "";
     file_position[0] = 0;
 }
@@ -159,11 +160,14 @@ static const char *const problem = "There was a problem processing the semantic 
 
 [[noreturn]] static void fail(std::vector<std::string> lines) { throw semfail{std::move(lines)}; }
 
-// Spaces and ")" dropped, "(" and "," made ".", bracketed parts kept as written.
+// Spaces and ")" dropped, "(" and "," made ".", bracketed parts kept as
+// written. A "|" outside brackets would be taken for a field's end: refused.
 static bool normalise(const char *text, std::string &out)
 {
     out.clear();
     for (const char *p = text; *p; p++) {
+        if (*p == '|')
+            return false;
         if (*p == '[') {
             const char *end = std::strchr(p, ']');
             if (end == nullptr)

@@ -60,6 +60,7 @@ TEST_F(Semantic, TopLevelByValence)
     EXPECT_EQ(structure("pred(dog)"), "failed: Attribute not recognized or invalid valence")
         << "a type's name has no valence";
     EXPECT_EQ(structure("chase(dog, cat[old"), "failed: ");
+    EXPECT_EQ(structure("chase(dog|cat)"), "failed: ");
     EXPECT_EQ(structure(""), "failed: ");
 }
 
