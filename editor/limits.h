@@ -138,6 +138,11 @@ inline constexpr int LTRESTSIZE = 27675;       // the fields after field 3 of a 
 inline constexpr int LTPATTSIZE = 1024;        // a pattern's text up to field 3: 1023
 inline constexpr int LTRHSSIZE = 4095;         // a right-hand side: 4094 characters
 inline constexpr int LTRESULTSIZE = 1024;      // lt_result: 1023 characters
+// Semantic expressions.
+inline constexpr size_t SEMBUFSIZE = 2000;     // a name, prototype or built text: 1999 characters
+inline constexpr int NSEMDEPTH = 20;           // re-analyses nested in one another
+inline constexpr int NSEMREANALYSES = 1000;    // re-analyses made for one expression
+inline constexpr size_t NSEMCLAUSES = 1000;    // clauses written for one expression
 inline constexpr int LTMORPHSIZE = 100;        // "[" expression "]" in a template: 99
 inline constexpr int NLTVARS = 200;            // variables of one rule (one byte each)
 inline constexpr int NLTPIECES = 50;           // patterns of one rule

@@ -26,7 +26,7 @@ constexpr vfile_row vfile_table[NVFILES] = {
     /*  8 */ {"IP",    0x80,   clear_phon_tables,  clear_phon_tables,   'p'},
     /*  9 */ {"MR",    0x100,  clear_mrdata,       clear_mrdata,        'e'},
     /* 10 */ {"TG",    0x200,  clear_tag_tables,   clear_tag_tables,    'g'},
-    /* 11 */ {"SM",    0x400,  noop,               noop,                '@'},
+    /* 11 */ {"SM",    0x400,  purge_sem_trans,    purge_sem_trans,     '@'},
     /* 12 */ {"LX",    0x800,  purge_lt_rules,     initialize_lt_rules, 'x'},
     /* 13 */ {"GP",    0x1000, clear_GP,           clear_GP,            '@'},
     /* 14 */ {"ALL",   0x1fff, noop,               noop,                ' '},
@@ -577,14 +577,19 @@ void disp_sent()
         diserr("Integer too high");
 }
 
+// An expression longer than semexpr holds is refused rather than cut, since
+// a cut expression would say something else.
 void vmakepre()
 {
     const LINE *line = curcore().lnptr;
     int n = 0;
-    if (line != curcore().header && line->object != 2 && line->object != 5) {
-        n = std::min(line->length, SEMEXPRSIZE - 1);
-        std::memcpy(semexpr, textbase + line->index, static_cast<size_t>(n));
+    if (line != curcore().header && line->object != 2 && line->object != 5)
+        n = line->length;
+    if (n > SEMEXPRSIZE - 1) {
+        fail("semantic expression too long");
+        return;
     }
+    std::memcpy(semexpr, textbase + (n > 0 ? line->index : 0), static_cast<size_t>(n));
     semexpr[n] = 0;
     safely([] { analyse_sem_expr(semexpr); });
 }

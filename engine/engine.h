@@ -362,6 +362,7 @@ extern int defptr;
 extern int gdepth;                    // parenthesis depth
 extern t_treenode *offset_node;       // the leaf a term designated
 extern t_treenode *current_node;      // the node being worked on
+extern int MState;                    // 1 lexical transformation, 2 inline sequence
 
 void new_readmorph(const char *filename);
 void new_readtables(const char *filename);
@@ -520,6 +521,8 @@ extern pre_rule *globalpre_list;      // where the global preselections begin
 extern const char *preselect_pos;     // reading position in the PRESELECT text
 extern transformation builtIn[2];     // FLATTEN, then a record without a name
 extern int gInMemory;                 // 1 while builtIn is on trans_stack
+extern pre_rule *preselect_list;      // newest first; the global clauses below
+extern comp_attr variable_table[NVARIABLES];  // a rule's attribute variables
 
 void expand_tree(t_treenode *node);
 void expand_node(t_treenode *node);
@@ -616,14 +619,9 @@ std::string outputrecord(const char *record);
 // ------------------------------------------------------------ pending.cpp
 // Data and operations of the engine's later files, empty until built.
 
-extern int MState;                    // 1 while a lexical transformation is evaluated
-extern comp_attr variable_table[NVARIABLES];
-extern pre_rule *preselect_list;
-
 void read_terminals(const char *filename); void clear_terminals();
 void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
 void vary_frequency(const char *text); int match_single_attr(const char *record);
-void read_sem_trans(const char *filename); void analyse_sem_expr(const char *text);
 void readlextrans(const char *filename); void purge_lt_rules(); void initialize_lt_rules();
 void inittrans(int n); void exectrans();
 void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
@@ -645,3 +643,37 @@ int readlttext(const char *text, size_t len);  // rules held in memory; returns 
 void lt_cleanup(int reset);
 t_treenode *lt_getlspptr(int n);
 int lt_apply_rule(const char *rhs, t_treenode *lsp, int morph_state);
+
+// ------------------------------------------------------------ semantic.cpp
+// Semantic expressions: the semantic transformation file, and an expression
+// matched against it and turned into the text of a PRESELECT rule.
+
+struct sem_prot {
+    int reanalyse = 0;                // 1: the prototype is an expression to analyse
+    std::string prototype;
+};
+using Semantic_Prot = sem_prot;
+
+struct sem_trans {
+    int form = 1;                     // 1 full pattern, 2 predicate only
+    std::string name;
+    std::vector<Semantic_Prot> prots; // in file order
+};
+using Semantic_Trans = sem_trans;
+
+struct sem_expr {
+    std::string original;             // normalised
+    std::string top_level_orig;       // predicate "|" argument "|" ...
+    int analysed = 0;
+};
+using Semantic_Expr = sem_expr;
+
+extern std::vector<Semantic_Trans> sem_trans_list;  // newest first
+extern int depthStack;                // nesting of re-analyses
+
+void purge_sem_trans();
+int readsemtext(const char *text, size_t len);      // a file held in memory, for fuzzing
+bool top_level(Semantic_Expr &expr, const char *text);  // false: the expression is unsound
+const Semantic_Trans *sem_match(const Semantic_Expr &expr);
+void read_sem_trans(const char *filename);
+void analyse_sem_expr(const char *text);       // the rule text or the failure into corefile 14

@@ -12,6 +12,8 @@
 
 int treestate;
 int global_barrier, preselect_barrier;
+pre_rule *preselect_list;
+comp_attr variable_table[NVARIABLES];
 pre_rule *globalpre_list;
 const char *preselect_pos;
 transformation builtIn[2];

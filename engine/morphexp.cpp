@@ -5,6 +5,7 @@
 
 const char *mstack[MSTACKSIZE];
 int mstackptr;
+int MState;
 t_treenode *lspstack[MSTACKSIZE];
 int lspstackptr;
 char moutput[MOUTSIZE];

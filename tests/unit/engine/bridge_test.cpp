@@ -164,11 +164,18 @@ TEST_F(Bridge, SyntaxLoadsClearTheUserStatus)
     EXPECT_EQ(installed, 0x6);
     vreadsyn();
     EXPECT_EQ(installed, 0x4) << "reloading the syntax discards the user syntax";
+    file("sem", "$ run : act : V %\n");
+    text(curfile, "sem");
     vreadsem();
     EXPECT_EQ(installed, 0x404);
     const std::string read = "Finished reading Syntax Input from file 'syn' [1 lines.]";
     EXPECT_EQ(newlines(), (lines{"uninstalled: none", read, "uninstalled: none", read,
-                                 "uninstalled: US, SY", read, "uninstalled: none"}));
+                                 "uninstalled: US, SY", read, "uninstalled: none",
+                                 "Finished reading Semantic Transformation Input from file 'sem' [1 lines.]"}));
+    EXPECT_EQ(sem_trans_list.size(), 1u);
+    text(picstring, "sm");
+    rm_vfiles();
+    EXPECT_TRUE(sem_trans_list.empty()) << "unloading forgets the transformations";
     purge_syntax();
 }
 
@@ -356,11 +363,21 @@ TEST_F(Bridge, ResponseIsCollectedFromTheCursor)
     EXPECT_STREQ(response, "");
 }
 
+// The longest expression is taken whole; a longer one is refused, not cut.
 TEST_F(Bridge, SemanticExpressionFromTheLine)
 {
-    typelines({std::string(2500, 's').c_str()});
+    typelines({std::string(1999, 's').c_str()});
+    del = 0;
     vmakepre();
     EXPECT_EQ(std::strlen(semexpr), 1999u);
+    EXPECT_EQ(del, 0);
+    size_t out14 = corelines(14).size();
+    EXPECT_EQ(corelines(14).back(), "No match found for semantic expression");
+    typelines({std::string(2000, 't').c_str()});
+    EXPECT_EQ(shown(vmakepre), "semantic expression too long");
+    EXPECT_EQ(del, 2);
+    EXPECT_EQ(semexpr[0], 's') << "the expression in hand is kept";
+    EXPECT_EQ(corelines(14).size(), out14) << "nothing analysed";
 }
 
 TEST_F(Bridge, StartUpState)
