@@ -575,6 +575,11 @@ extern char category[CATEGORYSIZE];
 void process_indirections(t_treenode *tree);
 void findtag(const char *entry, int field, const char *tag);
 const char *locate_strings(const char *position);
+// A field restriction pattern that starts with this byte asks for a pointer
+// clause: the rest of the pattern is its tag (empty for the clause without
+// one), and the clause must list a pointer. No rule text can produce it.
+inline constexpr char POINTERCLAUSE = 29;
+int pointer_clause(const char *field, const char *tag, size_t taglen);
 attr_list construct_attr_indir(t_treenode *node, const char *text);
 const char *forward_next_tag(const char *position);
 

@@ -178,9 +178,13 @@ void fill_word(t_treenode *node)
     combine_attr_list(&d->attributes, node->attributes);
     if (!d->preferredchoice)
         d->preferredchoice = v_strdup(node->preferredchoice.get());
+    // The entry must point somewhere under the first indirection's tag: a
+    // test of the field's clauses, since its items alone cannot tell a tag
+    // ended by "/" or a clause without a tag.
     if (t_indirection ind = indir_list_element(node->indirections, 1)) {
-        const char *value = ind->tag ? ind->tag.get() : "\"*\"";
-        node->restrictions = insert_restriction(node->restrictions.get(), value, ind->fieldnum);
+        std::string value(1, POINTERCLAUSE);
+        value += ind->tag ? ind->tag.get() : "";
+        node->restrictions = insert_restriction(node->restrictions.get(), value.c_str(), ind->fieldnum);
     }
     if (node->restrictions)
         d->fields = d->fields ? merge_restr(d->fields.get(), node->restrictions.get())

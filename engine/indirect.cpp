@@ -33,11 +33,13 @@ static void piece(const char *start, const char *end, bool &cut)
     substr[str_index++] = {start, static_cast<int>(end - start)};
 }
 
-const char *locate_strings(const char *position)
+// Splits one clause into pieces; `cut` is set when some had no room.
+static const char *splitclause(const char *position, bool &cut)
 {
     str_index = 0;
-    bool cut = false;
     const char *p = position;
+    while (*p == ' ' || *p == '\t')  // blanks after the ";" before it
+        p++;
     const char *start = p;
     if (*p == '"')
         piece(p, p, cut);             // no tag: the first pointer starts here
@@ -60,9 +62,36 @@ const char *locate_strings(const char *position)
         else
             str_index--;              // the pointer whose class had no room goes
     }
+    return *p == ';' ? p + 1 : p;
+}
+
+const char *locate_strings(const char *position)
+{
+    bool cut = false;
+    const char *after = splitclause(position, cut);
     if (cut)
         v_linef(7, "Indirection clause too long: only %d pointers used", (NSUBSTR - 1) / 2);
-    return *p == ';' ? p + 1 : p;
+    return after;
+}
+
+// Whether the first clause of the field with this tag lists a pointer that
+// `findtag` could take: the lexicon's test for a leaf reached through an
+// indirection, quiet since it runs on every candidate entry.
+int pointer_clause(const char *field, const char *tag, size_t taglen)
+{
+    bool cut = false;
+    for (const char *p = field; *p && *p != '|';) {
+        const char *next = splitclause(p, cut);
+        if (static_cast<size_t>(substr[0].length) == taglen &&
+            std::strncmp(substr[0].start, tag, taglen) == 0) {
+            for (int i = 1; i < str_index; i += 2)
+                if (substr[i].length > 2 || (substr[i].length > 0 && *substr[i].start != '"'))
+                    return 1;
+            return 0;
+        }
+        p = next > p ? next : p + 1;
+    }
+    return 0;
 }
 
 const char *forward_next_tag(const char *position)

@@ -42,7 +42,12 @@ struct termindex {
     std::vector<uint32_t> at;         // where an entry's code starts in codes
     std::string codes;
     std::vector<uint32_t> freqat;     // where field 4 starts in each entry's record
+    std::vector<int> freq;            // the frequency written there, as it was read
+    uint64_t epoch = 0;               // `freqepoch` when freq was last read
 };
+// Raised whenever a frequency is rewritten in a record, so that the copies
+// in the index are read again before the next search of each terminal.
+static uint64_t freqepoch;
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
 static int lastterminal = -1;         // the terminal found last, tried first
@@ -376,6 +381,7 @@ static void indexentry(int t, recnode *node)
     ix.codes += code;
     const char *record = node->recordptr.get();
     ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
+    ix.freq.push_back(digits(record + ix.freqat.back()));
 }
 
 int readentry(int linktolexicon)
@@ -735,25 +741,39 @@ void locate_matches(t_dict_lookup *lookup, int terminal)
     const leafrows leaf(lookup->attributes);
     const char *pattern = lookup->preferredchoice.get();
     const char *fields = lookup->fields.get();
-    const termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    if (ix.epoch != freqepoch) {
+        for (size_t i = 0; i < ix.entries.size(); i++)
+            ix.freq[i] = digits(ix.entries[i]->recordptr.get() + ix.freqat[i]);
+        ix.epoch = freqepoch;
+    }
     const auto *codes = ubytes(ix.codes.data());
+    // The record's text is read only for the tests that need it: most
+    // searches take every entry of a terminal, and reading each entry's text
+    // would cost a cache miss apiece. The counts are kept in locals, which
+    // the stores into the arrays cannot be taken to change.
+    int count = 0, total = 0;
     for (size_t i = ix.entries.size(); i-- > 0;) {
         if (leaf.n > 0 && ix.at[i] != NOCODE && !leaf.agree(codes + ix.at[i]))
             continue;
         recnode *r = ix.entries[i];
-        const char *record = r->recordptr.get();
-        if (leaf.n > 0 && ix.at[i] == NOCODE && !leaf.agreetext(record))
-            continue;
-        if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
-            continue;
-        if (fields != nullptr && !match_lsp(fields, record))
-            continue;
-        if (numnodes >= NCANDIDATES - 1)
+        if ((leaf.n > 0 && ix.at[i] == NOCODE) || pattern != nullptr || fields != nullptr) {
+            const char *record = r->recordptr.get();
+            if (leaf.n > 0 && ix.at[i] == NOCODE && !leaf.agreetext(record))
+                continue;
+            if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
+                continue;
+            if (fields != nullptr && !match_lsp(fields, record))
+                continue;
+        }
+        if (count >= NCANDIDATES - 1)
             break;
-        prob_tot += digits(record + ix.freqat[i]);  // rewritten in place, never moved
-        nodearray[numnodes] = r;
-        prob_array[numnodes++] = prob_tot;
+        total += ix.freq[i];
+        nodearray[count] = r;
+        prob_array[count++] = total;
     }
+    numnodes = count;
+    prob_tot = total;
 }
 
 recnode *select_match()
@@ -784,6 +804,7 @@ void apply_vf_single(char *record, int n)
     else
         return;
     std::memcpy(f, fourdigits(freq), 4);
+    freqepoch++;
 }
 
 void getdictent(t_dict_lookup *lookup)

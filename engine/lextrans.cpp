@@ -314,7 +314,8 @@ static bool read_lsp(LTRULE &rule, int *end)
             return false;
         }
     } else {
-        f2 = f3 = "?";
+        f2.assign(1, '?');  // assign, not "= \"?\"": GCC 12 warns wrongly of an overlap
+        f3 = f2;
     }
     std::string text = f1 + "|" + f2 + "|" + f3 + "|";
     if (text.size() >= LTPATTSIZE) {

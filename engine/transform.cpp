@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 #include "engine/engine.h"
 
@@ -161,11 +162,52 @@ static int elementnumber(const char *name)
     return n > 3 ? NGUARDREFS : std::min(std::atoi(name), NGUARDREFS);
 }
 
+// Whether the children of guard element n may be moved into the new list
+// rather than copied: when no other element takes them and no "!" item reads
+// its attributes, a copy would differ from them only in costing more, since
+// the old children are freed right after.
+static bool movable(const char *rhs, int n)
+{
+    int uses = 0;
+    for (const char *p = rhs; *p; p++) {
+        if (*p == '!' && static_cast<uchar>(p[1]) == n)
+            return false;
+        if (*p == ' ') {
+            const char *e = p + 1;
+            while (identchar(static_cast<uchar>(*e)))
+                e++;
+            if (elementnumber(std::string(p + 1, e).c_str()) == n)
+                uses++;
+        }
+    }
+    return uses == 1;
+}
+
+// A subtree taken over as it stands, looking like a fresh copy: no next
+// sibling, no leaf chain, and counted in `nodecount` as its copy would be.
+static t_treenode *takeover(t_treenode *c)
+{
+    c->sibling = nullptr;
+    std::vector<t_treenode *> work{c};
+    while (!work.empty()) {
+        t_treenode *n = work.back();
+        work.pop_back();
+        nodecount++;
+        n->left = n->right = nullptr;
+        for (t_treenode *k = n->son; k != nullptr; k = k->sibling)
+            work.push_back(k);
+    }
+    return c;
+}
+
 void apply_rule(t_treenode *node, const char *rhs)
 {
     if (rhs == nullptr || *rhs == 0)
         return;
     t_treenode *first = nullptr, *last = nullptr;
+    std::vector<t_treenode *> old, moved;  // links change as nodes are moved
+    for (t_treenode *c = node->son; c != nullptr; c = c->sibling)
+        old.push_back(c);
     const char *p = rhs;
     while (*p) {
         if (*p != ' ') {
@@ -177,12 +219,20 @@ void apply_rule(t_treenode *node, const char *rhs)
         t_treenode *target = nullptr;
         int n = elementnumber(name.get());
         if (n > 0) {
-            if (n < NGUARDREFS - 1)
-                for (t_treenode *c = guard_array[n].first;
-                     c != nullptr && c != guard_array[n + 1].first; c = c->sibling) {
-                    target = copytree(c);
+            if (n < NGUARDREFS - 1) {
+                bool move = movable(rhs, n);
+                for (t_treenode *c = guard_array[n].first, *next = nullptr;
+                     c != nullptr && c != guard_array[n + 1].first; c = next) {
+                    next = c->sibling;
+                    if (move) {
+                        moved.push_back(c);
+                        target = takeover(c);
+                    } else {
+                        target = copytree(c);
+                    }
                     appendchild(&first, &last, target);
                 }
+            }
         } else if (std::strcmp(name.get(), "ROOT") == 0) {
             if (const t_treenode *src = treestate == 0 ? oldroot : root) {
                 target = copytree(src);
@@ -202,7 +252,9 @@ void apply_rule(t_treenode *node, const char *rhs)
             purge_node(scratch);
         }
     }
-    purge_tree2(node->son);
+    for (t_treenode *c : old)
+        if (std::find(moved.begin(), moved.end(), c) == moved.end())
+            purge_tree(c);
     node->son = first;
 }
 

@@ -139,6 +139,42 @@ TEST_F(Indirect, TheNewWordHasItsOwnSlot)
     EXPECT_EQ(newlines(), lines{});
 }
 
+// The lexicon offers a leaf with an indirection only entries whose field
+// has a clause of that tag listing a pointer, however the tag is ended.
+TEST_F(Indirect, LeavesGetEntriesThatPointUnderTheirTag)
+{
+    auto wants = [](const char *tag) {
+        return std::string("|||?|?|") + POINTERCLAUSE + tag + "|";
+    };
+    EXPECT_EQ(match_lsp(wants("past").c_str(), entry("go")), 1);
+    EXPECT_EQ(match_lsp(wants("back").c_str(), entry("go")), 0);
+    EXPECT_EQ(match_lsp(wants("back").c_str(), entry("went")), 1);
+    EXPECT_EQ(match_lsp(wants("none").c_str(), entry("go")), 0) << "a tag without pointers";
+    EXPECT_EQ(match_lsp(wants("").c_str(), entry("go")), 1) << "the clause without a tag";
+    EXPECT_EQ(match_lsp(wants("").c_str(), entry("went")), 0) << "tagged clauses only";
+    EXPECT_EQ(match_lsp(wants("pp").c_str(), "\"x\"|V||1|x|pp/\"y\"|"), 1) << "a tag ended by /";
+    EXPECT_EQ(match_lsp(wants("pp").c_str(), "\"x\"|V||1|x|a:\"b\";  pp,\"y\"|"), 1);
+    EXPECT_EQ(match_lsp(wants("").c_str(), "\"x\"|V||1|x|a:\"b\"; \"y\"|"), 1);
+    std::string both = std::string("|||?|?|\"y\",") + POINTERCLAUSE + "pp|";
+    EXPECT_EQ(match_lsp(both.c_str(), "\"x\"|V||1|x|pp:\"y\"|"), 1) << "with a rule's own pattern";
+    EXPECT_EQ(match_lsp(both.c_str(), "\"x\"|V||1|x|pp:\"z\"|"), 0);
+
+    for (const char *attachment : {"@\x06:back", "@\x06", "@\x06:pp"}) {
+        t_treenode *n = makenode("V");
+        trees.push_back(n);
+        add_attachments(n, attachment, 2);
+        terminal_node(n);
+        fill_word(n);
+        for (int i = 0; i < 20; i++) {
+            n->dictionary->dictionary = nullptr;
+            getdictent(n->dictionary);
+            EXPECT_EQ(word(n), std::string(attachment) == "@\x06:back" ? "\"went\"" : "\"go\"")
+                << attachment;
+        }
+    }
+    EXPECT_EQ(newlines(), lines{});
+}
+
 TEST_F(Indirect, AttributesOfTheNewWord)
 {
     t_treenode *n = leaf("go", "[plural]@\x06:pl[!number,past]");

@@ -1,5 +1,6 @@
 // The lexicon: agreement of records with leaf attributes, frequency
 // adjustments, the weighted choice, and reading files into records.
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "tests/unit/engine/engine_fixture.h"
@@ -170,6 +171,35 @@ TEST_F(Lexicon, FrequencyAdjustments)
     char empty[] = "\"w\"|N||||||";
     apply_vf_single(empty, 5);
     EXPECT_STREQ(empty, "\"w\"|N||||||") << "no digits to rewrite: the record is left whole";
+}
+
+// The search weighs candidates by frequencies that are rewritten in place
+// (frequency adjustments of a leaf or of VFREQ): it must see the new ones.
+TEST_F(Lexicon, SearchesSeeFrequenciesRewrittenInPlace)
+{
+    lexicon("\"a\"|N||3|\n\"b\"|N||5|\n\"c\"|Det||2|\n");
+    t_dict_lookup look{};
+    look.class_ = v_strdup("N");
+    look.vf = -1;
+    locate_matches(&look, lookup_terminal("N"));
+    ASSERT_EQ(numnodes, 2);
+    EXPECT_EQ(prob_tot, 8);
+    char *b = nodearray[0]->recordptr.get();
+    ASSERT_EQ(std::string(b, 3), "\"b\"");
+    apply_vf_single(b, 0);
+    locate_matches(&look, lookup_terminal("N"));
+    EXPECT_EQ(prob_tot, 3);
+    EXPECT_EQ(prob_array[0], 0) << "b is never drawn now";
+    apply_vf_single(b, 9);
+    look.vf = -3;
+    for (int i = 0; i < 2; i++)
+        getdictent(&look);            // each choice doubles its own frequency
+    locate_matches(&look, lookup_terminal("N"));
+    int written = 0;
+    for (int i = 0; i < numnodes; i++)
+        written += std::atoi(getfieldptr(nodearray[i]->recordptr.get(), 4));
+    EXPECT_EQ(prob_tot, written);
+    EXPECT_GT(prob_tot, 12);
 }
 
 TEST_F(Lexicon, SelectMatchDrawsOnceEvenForOneCandidate)

@@ -115,6 +115,37 @@ TEST_F(Transform, ChildrenAreCopiedDroppedAndInserted)
     EXPECT_STREQ(fresh->preferredchoice.get(), "w");
 }
 
+// Children that one element alone takes, and that no "!" item reads, are
+// moved into the new list: the result and the node count are those of copies.
+TEST_F(Transform, ChildrenTakenOnceAreMovedAsIfCopied)
+{
+    syntax("T = TRANSFORMATION A B * : 3 2[-fem] X[2!gender] 1 ; %\n"
+           "R = T:S %\nS = A[sing] B[fem] C D %\nA = a1 a2 %\n");
+    t_treenode *r = grow("R");
+    thread(r);
+    const t_treenode *a = child(r->son, 1), *b = child(r->son, 2), *c = child(r->son, 3);
+    int before = nodecount;
+    transform(r);
+    ASSERT_EQ(shape(r), "R(S(C D B X A(a1 a2)))");
+    EXPECT_EQ(nodecount, before + 7) << "counted as copies of C, D, B, A(a1 a2) and the new X";
+    EXPECT_EQ(child(r->son, 1), c);
+    EXPECT_EQ(child(r->son, 5), a) << "taken over, not copied";
+    EXPECT_NE(child(r->son, 3), b) << "read by a ! item: copied";
+    EXPECT_EQ(print_attr_list(child(r->son, 3)->attributes), "");
+    EXPECT_EQ(print_attr_list(child(r->son, 4)->attributes), "fem") << "read from the old B";
+    EXPECT_EQ(print_attr_list(a->attributes), "sing");
+    EXPECT_EQ(a->son->left, nullptr);
+    EXPECT_EQ(a->son->right, nullptr) << "no leaf chain, like a copy";
+
+    syntax("U = TRANSFORMATION A * : 1 2 1 ; %\nQ = U:P %\nP = A B %\n");
+    t_treenode *q = grow("Q");
+    const t_treenode *first = q->son->son;
+    transform(q);
+    ASSERT_EQ(shape(q), "Q(P(A(a1 a2) B A(a1 a2)))");
+    EXPECT_NE(q->son->son, first) << "taken twice: copies";
+    EXPECT_NE(child(q->son, 1), child(q->son, 3));
+}
+
 TEST_F(Transform, NewNodesTakeTheirTransformationsDownward)
 {
     syntax("Add = TRANSFORMATION : Y ; %\n"
