@@ -220,7 +220,11 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
         leaves.push_back(leaf);
         expected.push_back(remove_spaceeater(leaf->morphed_word.get()));
     }
-    std::vector<lexdiff> matrix(static_cast<size_t>(y) * static_cast<size_t>(x));
+    // The cells are kept from one comparison to the next (each is cleared
+    // before use), so that their texts need not be made again.
+    static std::vector<lexdiff> matrix;
+    if (matrix.size() < static_cast<size_t>(y) * static_cast<size_t>(x))
+        matrix.resize(static_cast<size_t>(y) * static_cast<size_t>(x));
     for (int i = 1; i <= y; i++)
         for (int j = 1; j <= x; j++)
             worddiff(words[static_cast<size_t>(j - 1)].c_str(), expected[static_cast<size_t>(i - 1)],

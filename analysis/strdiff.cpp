@@ -10,29 +10,29 @@ int strdiff(const char *x, const char *y)
     if (x == nullptr || y == nullptr || *x == 0 || *y == 0)
         return NOTSIMILAR;
     const int lx = static_cast<int>(std::strlen(x)), ly = static_cast<int>(std::strlen(y));
-    const int cols = ly + 1;
-    // The matrix is kept between calls: most words are short.
-    static std::vector<chardiff> m;
-    m.assign(static_cast<size_t>(lx + 1) * static_cast<size_t>(cols), chardiff{0, -1});
-    auto at = [&](int r, int c) -> chardiff & { return m[static_cast<size_t>(r * cols + c)]; };
-    for (int r = 0; r <= lx; r++)
-        at(r, 0) = {r, 2};
+    // Two rows of the matrix at a time: the row above and the one being
+    // filled. Each cell takes the diagonal, then the left, then the cell
+    // above, the first of equal values winning; only the last value counts.
+    static std::vector<chardiff> above, row;
+    above.resize(static_cast<size_t>(ly) + 1);
+    row.resize(static_cast<size_t>(ly) + 1);
     for (int c = 0; c <= ly; c++)
-        at(0, c) = {c, 1};
-    at(0, 0) = {0, -1};
-    for (int r = 1; r <= lx; r++)
+        above[static_cast<size_t>(c)] = {c, c == 0 ? -1 : 1};
+    for (int r = 1; r <= lx; r++) {
+        row[0] = {r, 2};
+        const char xc = x[r - 1];
         for (int c = 1; c <= ly; c++) {
-            int diag = at(r - 1, c - 1).value + (x[r - 1] != y[c - 1] ? 1 : 0);
-            int left = at(r, c - 1).value + 1;
-            int above = at(r - 1, c).value + 1;
-            chardiff cell{diag, -1};
-            if (left < cell.value)
-                cell = {left, 1};
-            if (above < cell.value)
-                cell = {above, 2};
-            at(r, c) = cell;
+            const auto k = static_cast<size_t>(c);
+            chardiff cell{above[k - 1].value + (xc != y[c - 1] ? 1 : 0), -1};
+            if (row[k - 1].value + 1 < cell.value)
+                cell = {row[k - 1].value + 1, 1};
+            if (above[k].value + 1 < cell.value)
+                cell = {above[k].value + 1, 2};
+            row[k] = cell;
         }
-    int d = at(lx, ly).value;
+        std::swap(above, row);
+    }
+    int d = above[static_cast<size_t>(ly)].value;
     if (lx == 1 && ly == 1 && d == 0)
         return d;
     if (lx == 3 && d <= 1)
