@@ -18,6 +18,7 @@ int rootset[NROOTS];
 int rootsetinit;
 
 inline constexpr int MESSAGECORE = 7, REPORTCORE = 15;
+inline constexpr size_t KEPTCELLS = 40 * 40;    // cells kept between comparisons
 
 void err_Progress(const char *text)
 {
@@ -220,11 +221,15 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
         leaves.push_back(leaf);
         expected.push_back(remove_spaceeater(leaf->morphed_word.get()));
     }
-    // The cells are kept from one comparison to the next (each is cleared
-    // before use), so that their texts need not be made again.
-    static std::vector<lexdiff> matrix;
-    if (matrix.size() < static_cast<size_t>(y) * static_cast<size_t>(x))
-        matrix.resize(static_cast<size_t>(y) * static_cast<size_t>(x));
+    // The cells of ordinary comparisons are kept from one to the next (each
+    // is cleared before use), so that their texts need not be made again;
+    // the few larger ones have their own.
+    static std::vector<lexdiff> kept;
+    std::vector<lexdiff> large;
+    const size_t cells = static_cast<size_t>(y) * static_cast<size_t>(x);
+    std::vector<lexdiff> &matrix = cells <= KEPTCELLS ? kept : large;
+    if (matrix.size() < cells)
+        matrix.resize(cells);
     for (int i = 1; i <= y; i++)
         for (int j = 1; j <= x; j++)
             worddiff(words[static_cast<size_t>(j - 1)].c_str(), expected[static_cast<size_t>(i - 1)],
