@@ -1,52 +1,54 @@
-// Full response analyses per second: a response against three roots of as
-// many words (10 is the reference case; 5, 20 and 40 show the growth), with
-// the progress and report lines written, and with them dropped.
+// Full response analyses per second: a response against three generated
+// roots of as many words (10 is the reference case; 5, 20 and 40 show the
+// growth), with the progress and report lines written, and with them dropped.
 #include <benchmark/benchmark.h>
 #include <string>
 #include <vector>
 #include "editor/editor.h"
 #include "engine/engine.h"
 #include "analysis/analysis.h"
+#include "bench/scratch.h"
 
 namespace {
 
-// Root `slot` with one leaf per word and its kept sentence.
-void maketree(int slot, const std::vector<std::string> &words)
-{
-    t_treenode *top = makenode(tree_roots[slot].name);
-    t_treenode **next = &top->son;
-    std::string sentence;
-    for (const std::string &w : words) {
-        *next = makenode("W");
-        (*next)->morphed_word = v_strdup(w.c_str());
-        next = &(*next)->sibling;
-        sentence += (sentence.empty() ? "" : " ") + w;
-    }
-    thread(top);
-    rootPtrs[slot] = top;
-    genSentences[slot] = v_strdup(sentence.c_str());
-}
+std::vector<std::string> made;        // scratch description files
 
-// Three roots of n words and a response that matches the first root's words
-// exactly, nearly or not at all, in turn, with one pair swapped.
+// Generates three roots of n words: ANSWER, and R_3 and R_4 shifted by one
+// and two words, each terminal having a single word. Returns a response that
+// matches ANSWER's words exactly, nearly or not at all, in turn.
 std::string setup(int n)
 {
     initcore();
     initgenra();
     const char *stems[] = {"house", "garden", "window", "table", "river", "mountain", "letter"};
-    for (int r = 0; r < 3; r++) {
-        std::vector<std::string> words;
-        for (int i = 0; i < n; i++)
-            words.push_back(std::string(stems[(i + r) % 7]) + static_cast<char>('a' + i % 26));
-        maketree(2 + r, words);
+    auto word = [&](int i) { return std::string(stems[i % 7]) + static_cast<char>('a' + i % 26); };
+    std::string terms, lex, syn;
+    for (int i = 0; i < n + 2; i++) {
+        std::string t = std::to_string(i);
+        terms.append("T").append(t).append(" ");
+        lex.append("\"").append(word(i)).append("\"|T").append(t).append("||1|#1|\n");
     }
+    for (int r = 0; r < 3; r++) {
+        syn += r == 0 ? "ANSWER =" : r == 1 ? "R_3 =" : "R_4 =";
+        for (int i = 0; i < n; i++)
+            syn.append(" T").append(std::to_string(i + r));
+        syn += " %\n";
+    }
+    made = {scratch("number (sg, pl)\n%\n"), scratch(terms + "\n"), scratch(lex), scratch(syn)};
+    readattr(made[0].c_str());
+    read_terminals(made[1].c_str());
+    initdict();
+    readdict(made[2].c_str());
+    synstat = read_syntax(made[3].c_str());
+    interpret();
+    initcore();
     std::string response;
     for (int i = 0; i < n; i++) {
-        std::string w = std::string(stems[i % 7]) + static_cast<char>('a' + i % 26);
+        std::string w = word(i);
         if (i % 3 == 1)
             w[1] = 'x';                   // a near spelling
         else if (i % 3 == 2)
-            w = "zz" + std::to_string(i); // an unrelated word
+            w = std::string("zz").append(std::to_string(i));  // an unrelated word
         response += (response.empty() ? "" : " ") + w;
     }
     vnomatchscore = vorderscore = vsynscore = vmorphscore = vphonoscore = vapproxscore = 1;
@@ -55,9 +57,12 @@ std::string setup(int n)
 
 void teardown()
 {
-    purge_all_trees();
-    for (v_text &s : genSentences)
-        s.reset();
+    clear_GP();
+    purge_syntax();
+    clearlexicon();
+    clear_terminals();
+    for (const std::string &name : made)
+        unlink(name.c_str());
 }
 
 void run(benchmark::State &state, bool lines)
