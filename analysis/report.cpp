@@ -95,7 +95,7 @@ std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
     auto cls = [&](int i, int j) { return matrix[cellat(i, j, x)].matchclass; };
     std::vector<int> match(static_cast<size_t>(y) + 1, 0);   // step 1: closest related word
     std::vector<int> given(static_cast<size_t>(y) + 1, 0);   // step 2: the word handed over
-    bool correct = true;
+    bool correct = x > 0;             // an empty response is never correct
 
     for (int i = 1; i <= y; i++) {
         int best = 0;

@@ -48,6 +48,7 @@ TEST(Report, TrailingMissingWordIsNotCorrect)
 TEST(Report, EmptyResponseListsEveryWordMissing)
 {
     EXPECT_EQ(report({{}, {}}, {}, {"a", "b"}), "C1 --  MISSING  a\nC2 --  MISSING  b\n***\n");
+    EXPECT_EQ(report({}, {}, {}), "***\n") << "not correct even when nothing is expected";
 }
 
 TEST(Report, ExtraWordAndOrder)
