@@ -146,6 +146,19 @@ std::string remove_spaceeater(const char *word)
 
 // ------------------------------------------------------------- one pairing
 
+// The steps of a pairing are shown on the help line the first time each is
+// reached in a root's comparison: the line shows the same steps, without
+// the hundreds of repeated messages that would cost most of the time.
+static int stagesshown;
+
+static void stage(int step, const char *text)
+{
+    if (stagesshown & step)
+        return;
+    stagesshown |= step;
+    progress(text);
+}
+
 static void clearcell(lexdiff *cell)
 {
     cell->matchclass = -1;
@@ -167,16 +180,16 @@ static void worddiff(const char *response_word, const std::string &expected, tre
         cell->matchclass = 0;
         return;
     }
-    progress("Performing morphological analysis");
+    stage(1, "Performing morphological analysis");
     if (compare_var(response_word, leaf, cell->breakup)) {
         cell->matchclass = 1;
         return;
     }
-    progress("Performing lexicon analysis");
+    stage(2, "Performing lexicon analysis");
     cell->matchclass = d == NOTSIMILAR ? 3 : 2;
     err_match_syn(response_word, leaf, cell);
     if (cell->matchclass < 5) {
-        progress("Performing phonological analysis");
+        stage(4, "Performing phonological analysis");
         err_match_phono(response_word, leaf, cell);
     }
 }
@@ -208,6 +221,7 @@ int err_score(const std::vector<lexdiff> &matrix, int y, int x)
 scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree)
 {
     progress("Parsing response");
+    stagesshown = 0;
     int x = std::min(err_lexlist_len(words), ERRWORDS);
     int y = syn_flattened_len(tree);
     if (y > ERRWORDS) {
