@@ -53,6 +53,57 @@ void err_match_syn(const char *response_word, treenode *leaf, lexdiff *cell);
 void err_match_phono(const char *response_word, treenode *leaf, lexdiff *cell);
 const TAG_TABLE *err_get_tag_name(int n);    // the tag whose tag_int is n, or null
 
+// ------------------------------------------------------------ strdiff.cpp
+// The spelling distance of two words, kept only when it is small.
+
+inline constexpr int NOTSIMILAR = 1000;      // strdiff of words too far apart
+
+struct chardiff {                            // one cell of the distance matrix
+    int value;
+    int from;                                // -1 diagonal, 1 from the left, 2 from above
+};
+
+int strdiff(const char *x, const char *y);
+
+// ------------------------------------------------------------- report.cpp
+// The report of one comparison: matches, missing and extra words.
+
+// Cell of expected word i and response word j (both from 1) of a y by x matrix.
+inline size_t cellat(int i, int j, int x) { return static_cast<size_t>((i - 1) * x + (j - 1)); }
+
+std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
+                           const std::vector<std::string> &words,
+                           const std::vector<std::string> &expected);
+std::string err_get_matchinfo(int i, int j, const lexdiff &cell, const std::string &expected,
+                              const std::string &response);
+
+// ------------------------------------------------------------ analyse.cpp
+// The comparison of a response with the kept sentences of the selected roots.
+
+struct scorelist {                           // the outcome of one root's comparison
+    std::string output_text;                 // the report
+    int score;
+};
+
+extern int rootset[NROOTS];                  // 1: root 0..20 selected for comparison
+extern int rootsetinit;                      // 1 once the root set has been set
+
+void err_analysis(const char *response);
+void err_analysis_single(const char *response, int n);
+void err_set_rootset(const char *text);
+void err_initrootset();
+void err_Progress(const char *text);
+std::vector<std::string> err_make_words(const char *sentence);  // at most ERRWORDS words
+int err_lexlist_len(const std::vector<std::string> &words);
+const std::string &err_get_lex_ent(const std::vector<std::string> &words, int i);
+int syn_flattened_len(const treenode *tree);
+const char *syn_get_tree_morph(const treenode *tree, int i);   // "" past the last leaf
+std::string remove_spaceeater(const char *word);
+void err_word_diff(const char *response_word, treenode *leaf, lexdiff *cell);
+int err_score(const std::vector<lexdiff> &matrix, int y, int x);
+scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree);
+treenode *err_roottree(int i);               // the tree of root i, or null
+
 // ------------------------------------------------------------ pending.cpp
 // Operations of the analysis not built yet: each does nothing for now.
 

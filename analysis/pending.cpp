@@ -1,9 +1,6 @@
 // Operations of this subsystem not built yet: each does nothing for now.
 #include "analysis/analysis.h"
 
-void err_analysis(const char *) {}
-void err_analysis_single(const char *, int) {}
-void err_set_rootset(const char *) {}
 void generate_enumerations() {}
 void phon_readtables(const char *) {}
 void clear_phon_tables() {}

@@ -567,7 +567,9 @@ void sendexchange()
     if (cf.header != nullptr)
         detrfile();
     corenum = was;
-    tochild("%d\n", cf.lncount);
+    // The count announces exactly the lines that follow, so that a reader
+    // of a longer corefile does not wait for lines never sent.
+    tochild("%d\n", std::min(cf.lncount, MAXASKLINES));
     if (cf.header == nullptr)
         return;
     char line[PATTSIZE];

@@ -80,6 +80,9 @@ inline constexpr int NERRFUNCS = 21;           // error_function 0..20
 inline constexpr int NMORPHTREES = 22;         // morph_passes rows 0..21
 inline constexpr int NMORPHPASSES = 6;         // entries of one row
 inline constexpr int ENGLINESIZE = 2048;       // one formatted engine message line
+// Response analysis.
+inline constexpr int ERRWORDS = 100;           // response words and expected words compared
+inline constexpr size_t REPORTSIZE = 30000;    // the report of one comparison
 
 // Morphology.
 inline constexpr int NMRULES = 500;            // ruleheader: rules 0..498 in use

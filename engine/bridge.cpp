@@ -268,6 +268,7 @@ void initgenra()
     morph_passes[NMORPHTREES - 1][1] = 22;
     morph_passes[NMORPHTREES - 1][2] = 23;
     initscores();
+    rootsetinit = 0;
     purge_comp_attr(&comp_attr_register);
     delayptr = lt_delayptr = 0;
     attr_index = 0;
@@ -516,6 +517,17 @@ void getresponse()
     if (n > 0 && response[n - 1] == ' ')
         n--;
     response[n] = 0;
+    if (n == RESPONSESIZE - 2 || n == RESPONSESIZE - 1)
+        for (; line != f.header; line = line->down, col = 1) {
+            int len = line->object == 2 || line->object == 5 ? 0 : line->length;
+            for (; col <= len; col++)
+                if (textbase[line->index + col - 1] != ' ') {
+                    char text[64];
+                    std::snprintf(text, sizeof text, "Response cut to %d characters", RESPONSESIZE - 1);
+                    err_Progress(text);
+                    return;
+                }
+        }
 }
 
 // ------------------------------------------------------------ edit keys
