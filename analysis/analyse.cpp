@@ -137,10 +137,22 @@ const char *syn_get_tree_morph(const treenode *tree, int i)
     return leaf != nullptr && i >= 1 && leaf->morphed_word ? leaf->morphed_word.get() : "";
 }
 
+// The word as the sentence shows it: without its "^" marks, and with the
+// letter after a "`" mark capitalised (the mark dropped), so that a response
+// typed as the learner saw it compares exact.
 std::string remove_spaceeater(const char *word)
 {
-    std::string s = word ? word : "";
-    std::erase(s, '^');
+    std::string s;
+    bool capital = false;
+    for (const char *p = word ? word : ""; *p; p++) {
+        auto c = static_cast<unsigned char>(*p);
+        if (c == '`') {
+            capital = true;
+        } else if (c != '^') {
+            s += static_cast<char>(capital ? capitalised(c) : c);
+            capital = false;
+        }
+    }
     return s;
 }
 

@@ -606,6 +606,7 @@ void fill_all_words(t_treenode *node, int p_index);
 void finish(t_treenode *tree, int rootnumber, const char *tag);
 void new_extract_sentence(t_treenode *node);
 void postmorph();
+unsigned char capitalised(unsigned char c);   // a "`" mark's letter as it is shown
 
 // -------------------------------------------------------------- store.cpp
 // Trees and lexicon choices written out, read back, and sentences sent.

@@ -150,9 +150,10 @@ void new_extract_sentence(t_treenode *node)
     }
 }
 
-static bool lowerletter(unsigned char c)
+unsigned char capitalised(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 224 && c <= 254 && c != 247);
+    bool lower = (c >= 'a' && c <= 'z') || (c >= 224 && c <= 254 && c != 247);
+    return lower ? c - 32 : c;
 }
 
 void postmorph()
@@ -171,7 +172,7 @@ void postmorph()
             if (!capital && !join)
                 sentbuf2[n++] = ' ';
         } else {
-            sentbuf2[n++] = static_cast<char>(capital && lowerletter(c) ? c - 32 : c);
+            sentbuf2[n++] = static_cast<char>(capital ? capitalised(c) : c);
             capital = join = false;
         }
     }

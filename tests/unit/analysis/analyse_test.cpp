@@ -205,6 +205,10 @@ TEST_F(Analyse, WordsOfTheResponseAndTheirBound)
     EXPECT_EQ(err_get_lex_ent(w, ERRWORDS + 1), "");
     EXPECT_EQ(remove_spaceeater("^a^b^"), "ab");
     EXPECT_EQ(remove_spaceeater(nullptr), "");
+    // a response typed as the sentence showed it compares exact
+    EXPECT_EQ(remove_spaceeater("`the"), "The");
+    EXPECT_EQ(remove_spaceeater("`\xe9t^`e`"), "\xc9tE");
+    EXPECT_EQ(strdiff(remove_spaceeater("`dog").c_str(), "Dog"), 0);
 }
 
 TEST_F(Analyse, LongTreeIsCutWithAMessage)
