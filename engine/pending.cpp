@@ -7,4 +7,3 @@ pre_rule *preselect_list;
 
 void read_sem_trans(const char *) {}
 void analyse_sem_expr(const char *) {}
-void purge_morphvar(morphvar **mv) { *mv = nullptr; }
