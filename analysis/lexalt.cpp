@@ -39,20 +39,23 @@ static void tagentry()
     setposition("tag %s", tag.c_str());
     v_next();
     int field = 0;
-    bool ok = v_peep() == '(';
-    if (ok) {
+    bool open = v_peep() == '(';
+    if (open)
         v_next();
-        ok = v_peep() == TIDENT && number(identbuf, field) && field >= 1;
-        if (ok)
-            v_next();
-        ok = ok && v_peep() == ')';
-        if (ok)
-            v_next();
-    }
-    if (!ok) {
+    bool ok = open && v_peep() == TIDENT && number(identbuf, field) && field >= 1;
+    if (ok)
+        v_next();
+    ok = ok && v_peep() == ')';
+    if (!ok)
         v_err("tag without a field number:", tag.c_str(), "");
-        return;
+    if (open) {
+        for (int t; (t = v_peep()) != TEOF && t != ')';)  // the rest of a faulty entry
+            v_next();
+        if (v_peep() == ')')
+            v_next();
     }
+    if (!ok)
+        return;
     int n = taglist.empty() ? 5 : taglist.back().tag_int + 1;
     taglist.push_back({tag, n, field});
 }

@@ -97,6 +97,21 @@ static void bound(int c)
     std::fill(row + 2 * out, row + MRDATASIZE, 0);
 }
 
+// Skips a quoted text, the current token being its opening quote mark.
+static std::string skipquoted()
+{
+    std::string text;
+    v_next();
+    for (int t; (t = v_peep()) != TEOF; v_next()) {
+        if (t == TQUOTE) {
+            v_next();
+            break;
+        }
+        text += static_cast<char>(t);
+    }
+    return text;
+}
+
 // One group: a class name (the current token), attribute names, ")".
 static void mrgroup()
 {
@@ -106,31 +121,32 @@ static void mrgroup()
     v_next();
     if (c < 0)
         v_err("Terminal not in terminal list", cls.c_str(), "");
-    for (int t; (t = v_peep()) != TEOF; v_next()) {
-        if (t == ')') {
-            v_next();
-            break;
-        }
-        if (t == '(' || t == ',' || t == TPERCENT)
+    for (int t; (t = v_peep()) != TEOF && t != ')';) {
+        if (t == TQUOTE) {
+            v_err("unexpected in a group:", "quoted text", skipquoted().c_str());
             continue;
+        }
         if (t != TIDENT) {
-            v_err("unexpected in a group:", tok2str(t), "");
-            continue;
-        }
-        if (c < 0)
-            continue;
-        if (!lookup_attr(identbuf)) {
+            if (t != '(' && t != ',' && t != TPERCENT)
+                v_err("unexpected in a group:", tok2str(t), "");
+        } else if (c < 0) {
+            // the names of an unknown class are passed over
+        } else if (!lookup_attr(identbuf)) {
             v_err("Attribute not in attribute list", identbuf, "");
-            continue;
-        }
-        int n = pairs(mrdata[c]);
-        if (n >= MRNAMES) {
+        } else if (int n = pairs(mrdata[c]); n >= MRNAMES) {
             v_err("Maximum allowable types/values for a terminal", identbuf, "");
-            continue;
+        } else {
+            mrdata[c][2 * n] = att_class;
+            mrdata[c][2 * n + 1] = att_value;
         }
-        mrdata[c][2 * n] = att_class;
-        mrdata[c][2 * n + 1] = att_value;
+        v_next();
     }
+    if (c >= 0) {
+        normalise(mrdata[c]);
+        bound(c);
+    }
+    if (v_peep() == ')')
+        v_next();
 }
 
 void merror_readtables(const char *filename)
@@ -143,16 +159,13 @@ void merror_readtables(const char *filename)
     for (int t; (t = v_peep()) != TEOF;) {
         if (t == TIDENT) {
             mrgroup();
+        } else if (t == TQUOTE) {
+            v_err("unexpected outside a group:", "quoted text", skipquoted().c_str());
         } else {
             if (t != TPERCENT)
                 v_err("unexpected outside a group:", tok2str(t), "");
             v_next();
         }
-    }
-    for (int c = 0; c < NTERMINALS; c++) {
-        normalise(mrdata[c]);
-        if (c < terminal_count)
-            bound(c);
     }
 }
 
