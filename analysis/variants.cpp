@@ -464,11 +464,11 @@ int compare_var(const char *response_word, t_treenode *leaf, std::string *breaku
         bool keep = true;
         for (size_t i = 0; i < kept.size();) {
             int c = contains(kept[i], fresh);
-            if (c == 0 || c == 1) {   // the same, or the kept one is smaller
+            if (c == 0 || c == 2) {   // the same, or the kept one is smaller
                 keep = false;
                 break;
             }
-            if (c == 2)               // the new one is smaller
+            if (c == 1)               // the new one is smaller
                 kept.erase(kept.begin() + static_cast<long>(i));
             else
                 i++;
