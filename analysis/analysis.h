@@ -68,11 +68,24 @@ extern int comb[VARTYPES + 1];               // the current combination (odomete
 extern int hitype;                           // varied types of the class being varied
 extern int term;                             // the class being varied
 
-struct morphvar {                            // one inflected variant of a leaf
-    int attrcomb[VARTYPES + 1];              // [0] changed attributes, then their delay entries
+// A leaf's `mvar` list: first the words kept for one analysis to the next
+// (a block of lexical alternatives, the pronunciation), then the mark that
+// ends them, then the inflected variants. Each kept block begins with a
+// mark carrying `varstamp` as it was when the block was made.
+inline constexpr int MVVARIANT = 0;          // an inflected variant
+inline constexpr int MVMADE = -1;            // mark: the variants below were made
+inline constexpr int MVSYN = -2;             // mark: lexical alternatives follow (kind = tag)
+inline constexpr int MVPHON = -3;            // mark: `variant` is the pronunciation
+struct morphvar {                            // one word of a leaf's variants
+    int kind;                                // MVVARIANT, a mark, or a lexical alternative's tag
+    int attrcomb[VARTYPES + 1];              // [0] changed attributes, then their delay entries;
+                                             // of a mark: [0] its stamp, then its own data
     std::string variant;                     // the inflected word
     morphvar *next;
 };
+extern unsigned varstamp;                    // changes whenever kept words may be stale
+morphvar *findmark(treenode *leaf, int kind);  // a current mark of the kept words, or null
+void keepblock(treenode *leaf, std::vector<std::unique_ptr<morphvar>> &block);
 
 struct difference {                          // one way a variant differs from the leaf
     int left[VARTYPES];                      // the variant's values that differ (delay entries)

@@ -62,20 +62,26 @@ static void tagentry()
 
 void tag_readtables(const char *filename)
 {
+    varstamp++;
     v_stat = 0;
     file_operation = "tag info input";
     file_position[0] = 0;
-    if (!openfile(filename, 0))
-        return;
+    openfile(filename, 0);            // a file not opened gives the end at once
     for (int t; (t = v_peep()) != TEOF;) {
         if (t == TIDENT)
             tagentry();
         else
             v_next();
     }
+    file_operation = "";
+    file_position[0] = 0;
 }
 
-void clear_tag_tables() { std::vector<TAG_TABLE>().swap(taglist); }
+void clear_tag_tables()
+{
+    varstamp++;
+    std::vector<TAG_TABLE>().swap(taglist);
+}
 
 const TAG_TABLE *err_get_tag_name(int n)
 {
@@ -222,14 +228,30 @@ std::vector<std::string> err_gen_syn(t_treenode *leaf, const char *tag, int fiel
     return words;
 }
 
+// The alternatives of every tag are made once for a leaf and kept with its
+// variants, in tag order.
 void err_match_syn(const char *response_word, t_treenode *leaf, lexdiff *cell)
 {
     if (response_word == nullptr || leaf == nullptr || cell == nullptr)
         return;
-    for (const TAG_TABLE &t : taglist)
-        for (const std::string &w : err_gen_syn(leaf, t.tag.c_str(), t.field))
-            if (w == response_word) {
-                cell->matchclass = t.tag_int;
-                return;
+    morphvar *mark = findmark(leaf, MVSYN);
+    if (mark == nullptr) {
+        std::vector<std::unique_ptr<morphvar>> block;
+        block.push_back(std::make_unique<morphvar>());
+        block.front()->kind = MVSYN;
+        for (const TAG_TABLE &t : taglist)
+            for (std::string &w : err_gen_syn(leaf, t.tag.c_str(), t.field)) {
+                auto alt = std::make_unique<morphvar>();
+                alt->kind = t.tag_int;
+                alt->variant = std::move(w);
+                block.push_back(std::move(alt));
             }
+        keepblock(leaf, block);
+        mark = findmark(leaf, MVSYN);
+    }
+    for (const morphvar *v = mark ? mark->next : nullptr; v != nullptr && v->kind > 0; v = v->next)
+        if (v->variant == response_word) {
+            cell->matchclass = v->kind;
+            return;
+        }
 }

@@ -2,6 +2,7 @@
 // for each pronunciation symbol, the spellings it may have; a response is a
 // plausible spelling when it can be cut into one listed spelling per symbol
 // of the expected word's pronunciation.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -74,11 +75,11 @@ static void spellings(std::unique_ptr<TABLE> *&tail, const std::string &symbol)
 
 void phon_readtables(const char *filename)
 {
+    varstamp++;
     v_stat = 0;
     file_operation = "phon table input";
     file_position[0] = 0;
-    if (!openfile(filename, 0))
-        return;
+    openfile(filename, 0);            // a file not opened gives the end at once
     std::unique_ptr<TABLE> *tail = &phontablelist;
     while (*tail)
         tail = &(*tail)->next;
@@ -101,10 +102,13 @@ void phon_readtables(const char *filename)
             v_next();
         }
     }
+    file_operation = "";
+    file_position[0] = 0;
 }
 
 void clear_phon_tables()
 {
+    varstamp++;
     while (phontablelist)
         phontablelist = std::move(phontablelist->next);
     for (int i = 0; i < PHONSYMBOLS; i++) {
@@ -188,26 +192,46 @@ std::string err_pronunciation(t_treenode *leaf)
     return ipa;
 }
 
+// The leaf's pronunciation, made once and kept with its variants with the
+// phonology passes it was made by; empty when it cannot be compared (the
+// reason written once).
+static std::string keptpronunciation(t_treenode *leaf)
+{
+    const int *passes = morph_passes[NMORPHTREES - 1];
+    morphvar *mark = findmark(leaf, MVPHON);
+    if (mark != nullptr && std::equal(passes + 1, passes + 5, mark->attrcomb + 1))
+        return mark->variant;
+    std::string ipa = err_pronunciation(leaf);
+    if (ipa.size() > PHONSYMBOLS) {
+        v_linef(7, "pronunciation %s longer than %d symbols: not compared", ipa.c_str(),
+                PHONSYMBOLS);
+        ipa.clear();
+    }
+    for (char c : ipa)
+        if (err_get_phontable_pointer(static_cast<unsigned char>(c)) == nullptr) {
+            v_line(7, 0, "ipa symbol has no entry in phonology tables");
+            ipa.clear();
+            break;
+        }
+    std::vector<std::unique_ptr<morphvar>> block;
+    block.push_back(std::make_unique<morphvar>());
+    block.front()->kind = MVPHON;
+    std::copy(passes + 1, passes + 5, block.front()->attrcomb + 1);
+    block.front()->variant = ipa;
+    keepblock(leaf, block);
+    return ipa;
+}
+
 void err_match_phono(const char *response_word, t_treenode *leaf, lexdiff *cell)
 {
     if (phontablelist == nullptr || response_word == nullptr || leaf == nullptr ||
         cell == nullptr)
         return;
-    std::string ipa = err_pronunciation(leaf);
+    std::string ipa = keptpronunciation(leaf);
     if (ipa.empty())
         return;
-    if (ipa.size() > PHONSYMBOLS) {
-        v_linef(7, "pronunciation %s longer than %d symbols: not compared", ipa.c_str(),
-                PHONSYMBOLS);
-        return;
-    }
-    for (size_t i = 0; i < ipa.size(); i++) {
+    for (size_t i = 0; i < ipa.size(); i++)
         symtables[i] = err_get_phontable_pointer(static_cast<unsigned char>(ipa[i]));
-        if (symtables[i] == nullptr) {
-            v_line(7, 0, "ipa symbol has no entry in phonology tables");
-            return;
-        }
-    }
     if (!spell(ipa, response_word, candidate_breakdown))
         return;
     cell->matchclass = 4;

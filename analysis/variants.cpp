@@ -151,11 +151,11 @@ static void mrgroup()
 
 void merror_readtables(const char *filename)
 {
+    varstamp++;
     v_stat = 0;
     file_operation = "morph error input";
     file_position[0] = 0;
-    if (!openfile(filename, 0))
-        return;
+    openfile(filename, 0);            // a file not opened gives the end at once
     for (int t; (t = v_peep()) != TEOF;) {
         if (t == TIDENT) {
             mrgroup();
@@ -167,10 +167,13 @@ void merror_readtables(const char *filename)
             v_next();
         }
     }
+    file_operation = "";
+    file_position[0] = 0;
 }
 
 void clear_mrdata()
 {
+    varstamp++;
     for (auto &row : mrdata)
         std::fill(std::begin(row), std::end(row), 0);
     for (auto &cls : mrmod)
@@ -225,6 +228,7 @@ void mrmodify()
         same = e.class_ == mrmade[n].first && e.choice == mrmade[n].second && e.fixed == 1;
     }
     if (!same) {
+        varstamp++;
         mrmade.clear();
         mrbase = delayptr;
         for (const auto &[type, value] : need) {
@@ -265,6 +269,48 @@ void purge_morphvar(morphvar **mv)
         std::unique_ptr<morphvar> v(*mv);
         *mv = v->next;
     }
+}
+
+unsigned varstamp = 1;
+
+morphvar *findmark(t_treenode *leaf, int kind)
+{
+    for (morphvar *v = leaf ? leaf->mvar : nullptr; v != nullptr && v->kind != MVVARIANT;
+         v = v->next) {
+        if (v->kind == kind)
+            return v->attrcomb[0] == static_cast<int>(varstamp) ? v : nullptr;
+        if (v->kind == MVMADE)
+            break;
+    }
+    return nullptr;
+}
+
+// Puts a block in front of the leaf's list, after dropping a stale block of
+// the same mark.
+void keepblock(t_treenode *leaf, std::vector<std::unique_ptr<morphvar>> &block)
+{
+    if (leaf == nullptr || block.empty())
+        return;
+    int kind = block.front()->kind;
+    for (morphvar **at = &leaf->mvar; *at != nullptr && (*at)->kind != MVVARIANT;) {
+        if ((*at)->kind == MVMADE)
+            break;
+        if ((*at)->kind != kind) {
+            at = &(*at)->next;
+            continue;
+        }
+        do {                          // the mark and the words of its block
+            std::unique_ptr<morphvar> old(*at);
+            *at = old->next;
+        } while (*at != nullptr && (*at)->kind > 0);
+        break;
+    }
+    block.front()->attrcomb[0] = static_cast<int>(varstamp);
+    for (size_t i = block.size(); i-- > 0;) {
+        block[i]->next = leaf->mvar;
+        leaf->mvar = block[i].release();
+    }
+    block.clear();
 }
 
 void init_comb()
@@ -332,12 +378,9 @@ void make_variants(t_treenode *leaf)
         return;
     purge_morphvar(&leaf->mvar);
     term = leafclass(leaf);
-    if (term < 0 || term >= NTERMINALS) {
+    hitype = term >= 0 && term < NTERMINALS ? std::clamp(mrmod[term][0][0], 0, VARTYPES) : 0;
+    if (hitype == 0)
         term = 0;
-        hitype = 0;
-        return;
-    }
-    hitype = std::clamp(mrmod[term][0][0], 0, VARTYPES);
     init_comb();
     int made = 0;
     while (incr_comb()) {
@@ -360,12 +403,20 @@ void make_variants(t_treenode *leaf)
         leaf->mvar = v.release();
         made++;
     }
+    std::vector<std::unique_ptr<morphvar>> mark;
+    mark.push_back(std::make_unique<morphvar>());
+    mark.front()->kind = MVMADE;
+    keepblock(leaf, mark);
 }
 
+// Leaves whose variants were made since the data last changed keep them,
+// with the words kept for them, so that responses compared one after the
+// other with one generation share the work.
 void all_variants(t_treenode *tree)
 {
     for (t_treenode *leaf = tree ? tree->right : nullptr; leaf != nullptr; leaf = leaf->right)
-        make_variants(leaf);
+        if (findmark(leaf, MVMADE) == nullptr)
+            make_variants(leaf);
 }
 
 // ------------------------------------------------------------- comparison
@@ -454,10 +505,18 @@ int compare_var(const char *response_word, t_treenode *leaf, std::string *breaku
 {
     if (response_word == nullptr || leaf == nullptr)
         return 0;
+    if (breakup != nullptr)
+        for (int i = 0; i < BREAKUPS; i++)
+            breakup[i].clear();
+    const morphvar *first = leaf->mvar;
+    while (first != nullptr && (first->kind != MVVARIANT || first->variant != response_word))
+        first = first->next;
+    if (first == nullptr)
+        return 0;
     std::vector<difference> kept;
     bool matched = false, cut = false;
-    for (const morphvar *v = leaf->mvar; v != nullptr; v = v->next) {
-        if (v->variant != response_word)
+    for (const morphvar *v = first; v != nullptr; v = v->next) {
+        if (v->kind != MVVARIANT || v->variant != response_word)
             continue;
         matched = true;
         difference fresh = differ(v, leaf);
@@ -480,12 +539,9 @@ int compare_var(const char *response_word, t_treenode *leaf, std::string *breaku
         else
             cut = true;
     }
-    if (breakup != nullptr) {
-        for (int i = 0; i < BREAKUPS; i++)
-            breakup[i].clear();
+    if (breakup != nullptr)
         for (size_t i = 0; i < kept.size() && i < BREAKUPS; i++)
             breakup[i] = print_difference(kept[i]);
-    }
     if (cut)
         v_linef(7, "More than %d minimal differences for %s: only %d kept", MAXDIFFS,
                 response_word, MAXDIFFS);
@@ -512,8 +568,9 @@ void generate_enumerations()
         v_line(7, 0, "");
         v_line(7, 0, "Morphological variations:     Attribute list:");
         for (const morphvar *v = leaf->mvar; v != nullptr; v = v->next)
-            v_linef(7, "%s;%s", names(v->attrcomb + 1, v->attrcomb[0]).c_str(),
-                    v->variant.c_str());
+            if (v->kind == MVVARIANT)
+                v_linef(7, "%s;%s", names(v->attrcomb + 1, v->attrcomb[0]).c_str(),
+                        v->variant.c_str());
         v_line(7, 0, "");
     }
 }
