@@ -103,6 +103,9 @@ int contains(const difference &a, const difference &b);
 std::string print_difference(const difference &d);
 void generate_enumerations();
 int readvarianttext(const char *text, size_t len, int kind);  // a file held in memory, for fuzzing
+// Reads one of the three files with the token reader, line ends off; body
+// reads its entries.
+void readvariantfile(const char *filename, const char *operation, void (*body)());
 
 // Lexical alternatives through tags (lexalt.cpp).
 struct word_choice {                         // one word listed in a tag's clause

@@ -60,21 +60,19 @@ static void tagentry()
     taglist.push_back({tag, n, field});
 }
 
-void tag_readtables(const char *filename)
+static void tagfile()
 {
-    varstamp++;
-    v_stat = 0;
-    file_operation = "tag info input";
-    file_position[0] = 0;
-    openfile(filename, 0);            // a file not opened gives the end at once
     for (int t; (t = v_peep()) != TEOF;) {
         if (t == TIDENT)
             tagentry();
         else
             v_next();
     }
-    file_operation = "";
-    file_position[0] = 0;
+}
+
+void tag_readtables(const char *filename)
+{
+    readvariantfile(filename, "tag info input", tagfile);
 }
 
 void clear_tag_tables()
@@ -160,16 +158,6 @@ std::vector<word_choice> err_get_word_choices(const char *clause)
     return out;
 }
 
-// The class named at the start of field 2 of an entry.
-static std::string entryclass(const char *record)
-{
-    const char *p = getfieldptr(record, 2);
-    const char *e = p;
-    while (identchar(static_cast<unsigned char>(*e)))
-        e++;
-    return std::string(p, e);
-}
-
 void err_kill_syn(synlist &list) { list.clear(); }
 
 synlist err_process_indir(t_treenode *leaf, const char *tag, int field)
@@ -186,7 +174,7 @@ synlist err_process_indir(t_treenode *leaf, const char *tag, int field)
     if (clause == nullptr)
         return out;
     for (const word_choice &w : err_get_word_choices(clause)) {
-        std::string cls = w.wordclass.empty() ? entryclass(record) : w.wordclass;
+        std::string cls = w.wordclass.empty() ? wordclass(record) : w.wordclass;
         int t = lookup_terminal(cls.c_str());
         const char *found = nullptr;
         if (t >= 0 && t < dictterm && dictionary)

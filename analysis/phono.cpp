@@ -73,13 +73,8 @@ static void spellings(std::unique_ptr<TABLE> *&tail, const std::string &symbol)
     tail = &(*tail)->next;
 }
 
-void phon_readtables(const char *filename)
+static void phonfile()
 {
-    varstamp++;
-    v_stat = 0;
-    file_operation = "phon table input";
-    file_position[0] = 0;
-    openfile(filename, 0);            // a file not opened gives the end at once
     std::unique_ptr<TABLE> *tail = &phontablelist;
     while (*tail)
         tail = &(*tail)->next;
@@ -102,8 +97,11 @@ void phon_readtables(const char *filename)
             v_next();
         }
     }
-    file_operation = "";
-    file_position[0] = 0;
+}
+
+void phon_readtables(const char *filename)
+{
+    readvariantfile(filename, "phon table input", phonfile);
 }
 
 void clear_phon_tables()

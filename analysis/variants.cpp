@@ -149,13 +149,8 @@ static void mrgroup()
         v_next();
 }
 
-void merror_readtables(const char *filename)
+static void mrfile()
 {
-    varstamp++;
-    v_stat = 0;
-    file_operation = "morph error input";
-    file_position[0] = 0;
-    openfile(filename, 0);            // a file not opened gives the end at once
     for (int t; (t = v_peep()) != TEOF;) {
         if (t == TIDENT) {
             mrgroup();
@@ -167,8 +162,23 @@ void merror_readtables(const char *filename)
             v_next();
         }
     }
+}
+
+void readvariantfile(const char *filename, const char *operation, void (*body)())
+{
+    varstamp++;
+    v_stat = 0;
+    file_operation = operation;
+    file_position[0] = 0;
+    openfile(filename, 0);            // a file not opened gives the end at once
+    body();
     file_operation = "";
     file_position[0] = 0;
+}
+
+void merror_readtables(const char *filename)
+{
+    readvariantfile(filename, "morph error input", mrfile);
 }
 
 void clear_mrdata()

@@ -574,6 +574,7 @@ void findtag(const char *entry, int field, const char *tag);
 const char *locate_strings(const char *position);
 attr_list construct_attr_indir(t_treenode *node, const char *text);
 const char *forward_next_tag(const char *position);
+std::string wordclass(const char *entry);   // the identifier that starts field 2
 
 // ----------------------------------------------------------- generate.cpp
 // One generation: trees, choices, words, morphology and the kept sentences.
