@@ -175,6 +175,8 @@ TEST_F(Variants, WholeTypeCoversItsValues)
     EXPECT_EQ(mrmod[n][1][0], 2) << "the whole type stands for sg and pl";
     EXPECT_EQ(mrmod[v][1][0], 2);
     EXPECT_EQ(newlines(), (lines{"Finished reading morph error input from file 'merr' [2 lines.]"}));
+    print_merror_tables();
+    EXPECT_EQ(newlines(), (lines{"Det", "N", "1", "-1", "V", "2", "1", "2", "2"}));
 }
 
 TEST_F(Variants, MorphErrorMessages)
