@@ -4,10 +4,8 @@
 // response word is matched against those variants with the smallest
 // differences in attributes that explain it. Also the ESC L listing.
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 #include "analysis/analysis.h"
