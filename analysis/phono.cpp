@@ -49,8 +49,8 @@ static void spellings(std::unique_ptr<TABLE> *&tail, const std::string &symbol)
         if (t == TQUOTE) {
             if (!quoted(text))
                 break;
-            if (text.find('|') != std::string::npos)
-                v_err("spelling holds |, left out:", text.c_str(), "");
+            if (text.find_first_of(std::string("|\0", 2)) != std::string::npos)
+                v_err("spelling holds | or a zero byte, left out:", text.c_str(), "");
             else {
                 elements += text + "|";
                 count++;
@@ -84,7 +84,7 @@ static void phonfile()
             if (!quoted(symbol))
                 break;
             setposition("table %s", symbol.c_str());
-            if (symbol.size() == 1) {
+            if (symbol.size() == 1 && symbol[0] != 0) {
                 spellings(tail, symbol);
             } else {
                 v_err("table symbol is not one character:", symbol.c_str(), "");
@@ -119,7 +119,8 @@ void clear_phon_tables()
 const TABLE *err_get_phontable_pointer(int symbol)
 {
     for (const TABLE *t = phontablelist.get(); t != nullptr; t = t->next.get())
-        if (static_cast<unsigned char>(t->tablename[0]) == (symbol & 0xff) && t->tablename[1] == 0)
+        if (t->tablename[0] != 0 && static_cast<unsigned char>(t->tablename[0]) == (symbol & 0xff) &&
+            t->tablename[1] == 0)
             return t;
     return nullptr;
 }

@@ -416,7 +416,7 @@ TEST_F(Variants, PhonologyFileMessages)
               (lines{"ERROR phon table input table xy table symbol is not one character: xy ",
                      "ERROR phon table input table xy unexpected outside a table: char ')' ",
                      "phon table input warning: | within quotes",
-                     "ERROR phon table input table t spelling holds |, left out: t|t ",
+                     "ERROR phon table input table t spelling holds | or a zero byte, left out: t|t ",
                      "ERROR phon table input table t unexpected in a table: identifier: w ",
                      "Finished reading phon table input from file 'ipa' [1 lines.]",
                      "ERROR phon table input table e table not closed  "}));
