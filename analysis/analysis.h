@@ -2,6 +2,7 @@
 // sentences, classifying and scoring the differences.
 #pragma once
 #include "editor/editor.h"
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,90 @@ void err_match_syn(const char *response_word, treenode *leaf, lexdiff *cell);
 void err_match_phono(const char *response_word, treenode *leaf, lexdiff *cell);
 const TAG_TABLE *err_get_tag_name(int n);    // the tag whose tag_int is n, or null
 
+// Morph-error data (variants.cpp): per terminal class the (type, value) pairs
+// that its words may be varied in, value -1 for every value of the type; the
+// pairs sorted, ended by a type 0.
+inline constexpr int MRNAMES = 40;           // names of one class's morph-error groups
+inline constexpr int MRDATASIZE = 2 * MRNAMES + 2;  // their pairs and the ending 0
+inline constexpr int MAXVARIANTS = 4096;     // variants made for one leaf
+extern int mrdata[NTERMINALS][MRDATASIZE];
+// Per class and varied type 1..10: [0] the number of values, [1..20] delay
+// entries holding them; mrmod[c][0][0] is the number of varied types.
+extern int mrmod[NTERMINALS][VARTYPES + 1][VARVALUES + 1];
+extern int comb[VARTYPES + 1];               // the current combination (odometer)
+extern int hitype;                           // varied types of the class being varied
+extern int term;                             // the class being varied
+
+// A leaf's `mvar` list: first the words kept for one analysis to the next
+// (a block of lexical alternatives, the pronunciation), then the mark that
+// ends them, then the inflected variants. Each kept block begins with a
+// mark carrying `varstamp` as it was when the block was made.
+inline constexpr int MVVARIANT = 0;          // an inflected variant
+inline constexpr int MVMADE = -1;            // mark: the variants below were made
+inline constexpr int MVSYN = -2;             // mark: lexical alternatives follow (kind = tag)
+inline constexpr int MVPHON = -3;            // mark: `variant` is the pronunciation
+struct morphvar {                            // one word of a leaf's variants
+    int kind;                                // MVVARIANT, a mark, or a lexical alternative's tag
+    int attrcomb[VARTYPES + 1];              // [0] changed attributes, then their delay entries;
+                                             // of a mark: [0] its stamp, then its own data
+    std::string variant;                     // the inflected word
+    morphvar *next;
+};
+extern unsigned varstamp;                    // changes whenever kept words may be stale
+morphvar *findmark(treenode *leaf, int kind);  // a current mark of the kept words, or null
+void keepblock(treenode *leaf, std::vector<std::unique_ptr<morphvar>> &block);
+
+struct difference {                          // one way a variant differs from the leaf
+    int left[VARTYPES];                      // the variant's values that differ (delay entries)
+    int right[VARTYPES];                     // the leaf's values of those types
+    int ltind, rtind;                        // counts
+};
+
+void merror_readtables(const char *filename); void clear_mrdata();
+void print_merror_tables();
+void make_variants(treenode *leaf);
+void purge_morphvar(morphvar **mv);
+void init_comb();
+bool incr_comb();                            // false once every combination was given
+int contains(const difference &a, const difference &b);
+std::string print_difference(const difference &d);
+void generate_enumerations();
+int readvarianttext(const char *text, size_t len, int kind);  // a file held in memory, for fuzzing
+// Reads one of the three files with the token reader, line ends off; body
+// reads its entries.
+void readvariantfile(const char *filename, const char *operation, void (*body)());
+
+// Lexical alternatives through tags (lexalt.cpp).
+struct word_choice {                         // one word listed in a tag's clause
+    std::string word;
+    std::string wordclass;                   // "" when the clause names none
+};
+struct t_dict_lookup;
+struct synalt {                              // an alternative: a copy of the leaf, its lookup
+    treenode *node;                          // owned
+    std::unique_ptr<t_dict_lookup> slot;     // the lookup of the listed word
+    synalt();
+    ~synalt();
+};
+using synlist = std::vector<std::unique_ptr<synalt>>;
+void tag_readtables(const char *filename); void clear_tag_tables();
+const char *err_findtag(const char *field, const char *tag);
+std::vector<word_choice> err_get_word_choices(const char *clause);
+synlist err_process_indir(treenode *leaf, const char *tag, int field);
+std::vector<std::string> err_gen_syn(treenode *leaf, const char *tag, int field);
+void err_kill_syn(synlist &list);
+
+// Phonological alternatives (phono.cpp).
+struct table;
+extern std::unique_ptr<table> phontablelist; // the tables in file order
+extern std::string alt_spellings[PHONSYMBOLS];
+extern std::string candidate_breakdown[PHONSYMBOLS];  // the response, per symbol
+extern std::string source_breakdown[PHONSYMBOLS];     // the expected word, per symbol
+void phon_readtables(const char *filename); void clear_phon_tables();
+const table *err_get_phontable_pointer(int symbol);
+bool match_ipastr(const char *ipa, int i, const char *word, int w, std::string *dest);
+std::string err_pronunciation(treenode *leaf);
+
 // ------------------------------------------------------------ strdiff.cpp
 // The spelling distance of two words, kept only when it is small.
 
@@ -103,12 +188,3 @@ void err_word_diff(const char *response_word, treenode *leaf, lexdiff *cell);
 int err_score(const std::vector<lexdiff> &matrix, int y, int x);
 scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree);
 treenode *err_roottree(int i);               // the tree of root i, or null
-
-// ------------------------------------------------------------ pending.cpp
-// Operations of the analysis not built yet: each does nothing for now.
-
-void err_analysis(const char *response); void err_analysis_single(const char *response, int n);
-void err_set_rootset(const char *text); void generate_enumerations();
-void phon_readtables(const char *filename); void clear_phon_tables();
-void merror_readtables(const char *filename); void clear_mrdata();
-void tag_readtables(const char *filename); void clear_tag_tables();

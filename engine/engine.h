@@ -582,6 +582,7 @@ inline constexpr char POINTERCLAUSE = 29;
 int pointer_clause(const char *field, const char *tag, size_t taglen);
 attr_list construct_attr_indir(t_treenode *node, const char *text);
 const char *forward_next_tag(const char *position);
+std::string wordclass(const char *entry);   // the identifier that starts field 2
 
 // ----------------------------------------------------------- generate.cpp
 // One generation: trees, choices, words, morphology and the kept sentences.

@@ -197,7 +197,7 @@ static void emptyslot(t_dict_lookup &slot)
 }
 
 // The word class of an entry: the identifier that starts its field 2.
-static std::string wordclass(const char *entry)
+std::string wordclass(const char *entry)
 {
     const char *p = getfieldptr(entry, 2);
     const char *e = p;
