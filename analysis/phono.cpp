@@ -234,8 +234,8 @@ void err_match_phono(const char *response_word, t_treenode *leaf, lexdiff *cell)
     if (!spell(ipa, response_word, candidate_breakdown))
         return;
     cell->matchclass = 4;
-    const char *expected = leaf->morphed_word ? leaf->morphed_word.get() : "";
-    if (!spell(ipa, expected, source_breakdown)) {
+    std::string expected = remove_spaceeater(leaf->morphed_word.get());
+    if (!spell(ipa, expected.c_str(), source_breakdown)) {
         cell->error[0] = "ERROR: correct word does not match ipa string, though student "
                          "response does";
         return;
