@@ -10,15 +10,8 @@
 # controlling terminal, as under CI.
 #   sh bench/fetchsave.sh [kel] [runs]
 set -e
-kel=$(realpath "${1:-build/kel}")
-runs=${2:-40}
-here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "$KEL_BENCH_DETACHED" ] && command -v setsid >/dev/null 2>&1; then
-  KEL_BENCH_DETACHED=1 exec setsid -w sh "$0" "$kel" "$runs"
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
+defaultruns=40
+. "$(dirname "$0")/prelude.sh"
 python3 - "$kel" "$runs" "$here" <<'PY'
 import os, random, statistics, sys
 sys.path.insert(0, sys.argv[3])

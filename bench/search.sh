@@ -14,15 +14,8 @@
 # the file is read either way).
 #   sh bench/search.sh [kel] [runs]
 set -e
-kel=$(realpath "${1:-build/kel}")
-runs=${2:-20}
-here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "$KEL_BENCH_DETACHED" ] && command -v setsid >/dev/null 2>&1; then
-  KEL_BENCH_DETACHED=1 exec setsid -w sh "$0" "$kel" "$runs"
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
+defaultruns=20
+. "$(dirname "$0")/prelude.sh"
 LC_ALL=C python3 - "$kel" "$runs" "$here" <<'PY'
 import os, random, statistics, sys
 sys.path.insert(0, sys.argv[3])
