@@ -113,6 +113,7 @@ void initdict()
 void clearlexicon()
 {
     lt_cleanup(0);                    // a suspended transformation holds places in the lists
+    clear_SE_PRE(1);                  // so do the generated trees' lookups and the preselection
     dictionary.reset();
     lexstore.clear();
     lexstore.shrink_to_fit();
