@@ -7,6 +7,7 @@
 #include "editor/editor.h"
 #include "screen/screen.h"
 #include "commands/commands.h"
+#include "operations/operations.h"
 
 static void broken(const char *what)
 {
@@ -22,6 +23,7 @@ void fuzzreset()
         std::freopen("/dev/null", "w", stdout);
     }
     initstate();
+    pauselength = 0;                  // the pause key would only slow the run
 }
 
 void fuzzsandbox()

@@ -33,6 +33,7 @@ bool reccheck();                      // the current line passes the record chec
 // ------------------------------------------------------------ blocks
 void makestars(); void recover(); void delete_(); void copyop(); void gen_moveblock();
 void gen_sleep();
+extern unsigned pauselength;          // seconds the pause key waits (3)
 
 // ------------------------------------------------------------ rect
 void makecstars(); void clearallstars(); void deleterect(); void insertrect();

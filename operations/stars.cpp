@@ -16,6 +16,7 @@ int b_curline, b_disln, b_star, b_elision;
 inline constexpr int BLOCKCORE = 0;   // holds deleted and copied blocks
 inline constexpr int GENCORE = 8;     // receives the generator's moved block
 inline constexpr unsigned GENSLEEP = 3;
+unsigned pauselength = GENSLEEP;
 
 static const char nostars[] = "no stars set in source corefile!";
 static const char nocopyroom[] = "inadequate free space for block copy";
@@ -377,5 +378,5 @@ void gen_moveblock()
 
 void gen_sleep()
 {
-    sleep(GENSLEEP);
+    sleep(pauselength);
 }
