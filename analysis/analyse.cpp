@@ -235,18 +235,30 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
     progress("Parsing response");
     stagesshown = 0;
     int x = std::min(err_lexlist_len(words), ERRWORDS);
-    int y = syn_flattened_len(tree);
-    if (y > ERRWORDS) {
-        progressf("Expected sentence cut to %d words", ERRWORDS);
-        y = ERRWORDS;
-    }
     std::vector<treenode *> leaves;
     std::vector<std::string> expected;
-    for (treenode *leaf = tree ? tree->right : nullptr; leaf && static_cast<int>(leaves.size()) < y;
-         leaf = leaf->right) {
+    // A leaf made of marks alone ("`", "^") shows no word in the sentence:
+    // it is no expected word, and its capital goes to the next word, as the
+    // sentence shows it. Every other leaf counts, an empty one too.
+    bool capital = false;
+    for (treenode *leaf = tree ? tree->right : nullptr; leaf != nullptr; leaf = leaf->right) {
+        const char *word = leaf->morphed_word ? leaf->morphed_word.get() : "";
+        std::string shown = remove_spaceeater(word);
+        if (shown.empty() && *word != 0) {
+            capital = capital || std::strchr(word, '`') != nullptr;
+            continue;
+        }
+        if (capital && !shown.empty())
+            shown[0] = static_cast<char>(capitalised(static_cast<unsigned char>(shown[0])));
+        capital = capital && shown.empty();
+        if (static_cast<int>(leaves.size()) == ERRWORDS) {
+            progressf("Expected sentence cut to %d words", ERRWORDS);
+            break;
+        }
         leaves.push_back(leaf);
-        expected.push_back(remove_spaceeater(leaf->morphed_word.get()));
+        expected.push_back(std::move(shown));
     }
+    int y = static_cast<int>(leaves.size());
     // The cells of ordinary comparisons are kept from one to the next (each
     // is cleared before use), so that their texts need not be made again;
     // the few larger ones have their own.
