@@ -156,6 +156,26 @@ std::string remove_spaceeater(const char *word)
     return s;
 }
 
+// Whether the word, as remove_spaceeater shows it, is the text; made
+// without a copy, for the many comparisons with variants.
+bool shown_as(const char *word, const char *text)
+{
+    const char *t = text ? text : "";
+    bool capital = false;
+    for (const char *p = word ? word : ""; *p; p++) {
+        auto c = static_cast<unsigned char>(*p);
+        if (c == '`') {
+            capital = true;
+        } else if (c != '^') {
+            if ((capital ? capitalised(c) : c) != static_cast<unsigned char>(*t))
+                return false;
+            t++;
+            capital = false;
+        }
+    }
+    return *t == 0;
+}
+
 // ------------------------------------------------------------- one pairing
 
 // The steps of a pairing are shown on the help line the first time each is

@@ -229,6 +229,9 @@ TEST_F(Analyse, WordsOfTheResponseAndTheirBound)
     EXPECT_EQ(remove_spaceeater("`the"), "The");
     EXPECT_EQ(remove_spaceeater("`\xe9t^`e`"), "\xc9tE");
     EXPECT_EQ(strdiff(remove_spaceeater("`dog").c_str(), "Dog"), 0);
+    for (const char *word : {"`dog", "^a^b^", "`\xe9t^`e`", "", "dog`", "do^g"})
+        for (const char *t : {"Dog", "dog", "ab", "\xc9tE", "", "Do", "Dogs", "dog "})
+            EXPECT_EQ(shown_as(word, t), remove_spaceeater(word) == t) << word << " as " << t;
 }
 
 TEST_F(Analyse, LongTreeIsCutWithAMessage)
