@@ -137,43 +137,44 @@ const char *syn_get_tree_morph(const treenode *tree, int i)
     return leaf != nullptr && i >= 1 && leaf->morphed_word ? leaf->morphed_word.get() : "";
 }
 
-// The word as the sentence shows it: without its "^" marks, and with the
-// letter after a "`" mark capitalised (the mark dropped), so that a response
-// typed as the learner saw it compares exact.
+// Passes each character of the word as the sentence shows it to `put`: the
+// "^" marks dropped, and the letter after a "`" mark capitalised (the mark
+// dropped). Stops early when `put` says so.
+template <class F> static bool shownchars(const char *word, F put)
+{
+    bool capital = false;
+    for (const char *p = word ? word : ""; *p; p++) {
+        auto c = static_cast<unsigned char>(*p);
+        if (c == '`') {
+            capital = true;
+        } else if (c != '^') {
+            if (!put(capital ? capitalised(c) : c))
+                return false;
+            capital = false;
+        }
+    }
+    return true;
+}
+
+// The word as the sentence shows it, so that a response typed as the
+// learner saw it compares exact.
 std::string remove_spaceeater(const char *word)
 {
     std::string s;
-    bool capital = false;
-    for (const char *p = word ? word : ""; *p; p++) {
-        auto c = static_cast<unsigned char>(*p);
-        if (c == '`') {
-            capital = true;
-        } else if (c != '^') {
-            s += static_cast<char>(capital ? capitalised(c) : c);
-            capital = false;
-        }
-    }
+    shownchars(word, [&](unsigned char c) {
+        s += static_cast<char>(c);
+        return true;
+    });
     return s;
 }
 
-// Whether the word, as remove_spaceeater shows it, is the text; made
-// without a copy, for the many comparisons with variants.
+// Whether the word, as the sentence shows it, is the text; made without a
+// copy, for the many comparisons with variants.
 bool shown_as(const char *word, const char *text)
 {
     const char *t = text ? text : "";
-    bool capital = false;
-    for (const char *p = word ? word : ""; *p; p++) {
-        auto c = static_cast<unsigned char>(*p);
-        if (c == '`') {
-            capital = true;
-        } else if (c != '^') {
-            if ((capital ? capitalised(c) : c) != static_cast<unsigned char>(*t))
-                return false;
-            t++;
-            capital = false;
-        }
-    }
-    return *t == 0;
+    auto same = [&](unsigned char c) { return *t != 0 && c == static_cast<unsigned char>(*t++); };
+    return shownchars(word, same) && *t == 0;
 }
 
 // ------------------------------------------------------------- one pairing

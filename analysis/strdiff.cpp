@@ -16,7 +16,8 @@ int strdiff(const char *x, const char *y)
     // at least the difference of the lengths, and never below the smallest
     // value of a row of the matrix: once either is beyond the limit, the
     // words are not similar, whatever the rest of the matrix holds.
-    const int limit = lx == 1 && ly == 1 ? 0 : std::max(lx == 3 ? 1 : -1, std::min(lx / 2, ly / 2) - 1);
+    const int limit =
+        lx == 1 && ly == 1 ? 0 : std::max(lx == 3 ? 1 : -1, std::min(lx / 2, ly / 2) - 1);
     if (std::abs(lx - ly) > limit)
         return NOTSIMILAR;
     // Two rows of the matrix at a time: the row above and the one being

@@ -74,8 +74,8 @@ int fullstrdiff(const std::string &x, const std::string &y)
         for (size_t c = 0; c <= y.size(); c++)
             m[r][c] = r == 0 ? static_cast<int>(c)
                       : c == 0 ? static_cast<int>(r)
-                               : std::min({m[r - 1][c - 1] + (x[r - 1] != y[c - 1]), m[r][c - 1] + 1,
-                                           m[r - 1][c] + 1});
+                               : std::min({m[r - 1][c - 1] + (x[r - 1] != y[c - 1]),
+                                           m[r][c - 1] + 1, m[r - 1][c] + 1});
     int d = m[x.size()][y.size()], lx = static_cast<int>(x.size()), ly = static_cast<int>(y.size());
     if ((lx == 1 && ly == 1 && d == 0) || (lx == 3 && d <= 1) || (d < lx / 2 && d < ly / 2))
         return d;
