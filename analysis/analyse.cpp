@@ -137,23 +137,44 @@ const char *syn_get_tree_morph(const treenode *tree, int i)
     return leaf != nullptr && i >= 1 && leaf->morphed_word ? leaf->morphed_word.get() : "";
 }
 
-// The word as the sentence shows it: without its "^" marks, and with the
-// letter after a "`" mark capitalised (the mark dropped), so that a response
-// typed as the learner saw it compares exact.
-std::string remove_spaceeater(const char *word)
+// Passes each character of the word as the sentence shows it to `put`: the
+// "^" marks dropped, and the letter after a "`" mark capitalised (the mark
+// dropped). Stops early when `put` says so.
+template <class F> static bool shownchars(const char *word, F put)
 {
-    std::string s;
     bool capital = false;
     for (const char *p = word ? word : ""; *p; p++) {
         auto c = static_cast<unsigned char>(*p);
         if (c == '`') {
             capital = true;
         } else if (c != '^') {
-            s += static_cast<char>(capital ? capitalised(c) : c);
+            if (!put(capital ? capitalised(c) : c))
+                return false;
             capital = false;
         }
     }
+    return true;
+}
+
+// The word as the sentence shows it, so that a response typed as the
+// learner saw it compares exact.
+std::string remove_spaceeater(const char *word)
+{
+    std::string s;
+    shownchars(word, [&](unsigned char c) {
+        s += static_cast<char>(c);
+        return true;
+    });
     return s;
+}
+
+// Whether the word, as the sentence shows it, is the text; made without a
+// copy, for the many comparisons with variants.
+bool shown_as(const char *word, const char *text)
+{
+    const char *t = text ? text : "";
+    auto same = [&](unsigned char c) { return *t != 0 && c == static_cast<unsigned char>(*t++); };
+    return shownchars(word, same) && *t == 0;
 }
 
 // ------------------------------------------------------------- one pairing
@@ -235,18 +256,30 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
     progress("Parsing response");
     stagesshown = 0;
     int x = std::min(err_lexlist_len(words), ERRWORDS);
-    int y = syn_flattened_len(tree);
-    if (y > ERRWORDS) {
-        progressf("Expected sentence cut to %d words", ERRWORDS);
-        y = ERRWORDS;
-    }
     std::vector<treenode *> leaves;
     std::vector<std::string> expected;
-    for (treenode *leaf = tree ? tree->right : nullptr; leaf && static_cast<int>(leaves.size()) < y;
-         leaf = leaf->right) {
+    // A leaf made of marks alone ("`", "^") shows no word in the sentence:
+    // it is no expected word, and its capital goes to the next word, as the
+    // sentence shows it. Every other leaf counts, an empty one too.
+    bool capital = false;
+    for (treenode *leaf = tree ? tree->right : nullptr; leaf != nullptr; leaf = leaf->right) {
+        const char *word = leaf->morphed_word ? leaf->morphed_word.get() : "";
+        std::string shown = remove_spaceeater(word);
+        if (shown.empty() && *word != 0) {
+            capital = capital || std::strchr(word, '`') != nullptr;
+            continue;
+        }
+        if (capital && !shown.empty())
+            shown[0] = static_cast<char>(capitalised(static_cast<unsigned char>(shown[0])));
+        capital = capital && shown.empty();
+        if (static_cast<int>(leaves.size()) == ERRWORDS) {
+            progressf("Expected sentence cut to %d words", ERRWORDS);
+            break;
+        }
         leaves.push_back(leaf);
-        expected.push_back(remove_spaceeater(leaf->morphed_word.get()));
+        expected.push_back(std::move(shown));
     }
+    int y = static_cast<int>(leaves.size());
     // The cells of ordinary comparisons are kept from one to the next (each
     // is cleared before use), so that their texts need not be made again;
     // the few larger ones have their own.

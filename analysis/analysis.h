@@ -184,6 +184,7 @@ const std::string &err_get_lex_ent(const std::vector<std::string> &words, int i)
 int syn_flattened_len(const treenode *tree);
 const char *syn_get_tree_morph(const treenode *tree, int i);   // "" past the last leaf
 std::string remove_spaceeater(const char *word);
+bool shown_as(const char *word, const char *text);   // word, as the sentence shows it, is text
 void err_word_diff(const char *response_word, treenode *leaf, lexdiff *cell);
 int err_score(const std::vector<lexdiff> &matrix, int y, int x);
 scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree);

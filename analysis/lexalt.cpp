@@ -238,7 +238,7 @@ void err_match_syn(const char *response_word, t_treenode *leaf, lexdiff *cell)
         mark = findmark(leaf, MVSYN);
     }
     for (const morphvar *v = mark ? mark->next : nullptr; v != nullptr && v->kind > 0; v = v->next)
-        if (remove_spaceeater(v->variant.c_str()) == response_word) {
+        if (shown_as(v->variant.c_str(), response_word)) {
             cell->matchclass = v->kind;
             return;
         }

@@ -229,8 +229,17 @@ void err_match_phono(const char *response_word, t_treenode *leaf, lexdiff *cell)
     std::string ipa = keptpronunciation(leaf);
     if (ipa.empty())
         return;
+    // The table of each symbol, looked up once for all the pairings until
+    // the tables change.
+    static const TABLE *bysymbol[256];
+    static unsigned madeat = 0;
+    if (madeat != varstamp) {
+        for (int c = 0; c < 256; c++)
+            bysymbol[c] = err_get_phontable_pointer(c);
+        madeat = varstamp;
+    }
     for (size_t i = 0; i < ipa.size(); i++)
-        symtables[i] = err_get_phontable_pointer(static_cast<unsigned char>(ipa[i]));
+        symtables[i] = bysymbol[static_cast<unsigned char>(ipa[i])];
     if (!spell(ipa, response_word, candidate_breakdown))
         return;
     cell->matchclass = 4;

@@ -517,14 +517,15 @@ int compare_var(const char *response_word, t_treenode *leaf, std::string *breaku
         for (int i = 0; i < BREAKUPS; i++)
             breakup[i].clear();
     const morphvar *first = leaf->mvar;
-    while (first != nullptr && (first->kind != MVVARIANT || remove_spaceeater(first->variant.c_str()) != response_word))
+    while (first != nullptr &&
+           (first->kind != MVVARIANT || !shown_as(first->variant.c_str(), response_word)))
         first = first->next;
     if (first == nullptr)
         return 0;
     std::vector<difference> kept;
     bool matched = false, cut = false;
     for (const morphvar *v = first; v != nullptr; v = v->next) {
-        if (v->kind != MVVARIANT || remove_spaceeater(v->variant.c_str()) != response_word)
+        if (v->kind != MVVARIANT || !shown_as(v->variant.c_str(), response_word))
             continue;
         matched = true;
         difference fresh = differ(v, leaf);

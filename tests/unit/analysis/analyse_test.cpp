@@ -170,6 +170,26 @@ TEST_F(Analyse, SpaceEatersAndEmptyLeavesAreExpectedWords)
     EXPECT_TRUE(has(r, "C3 --  MISSING  "));
 }
 
+// A leaf of marks alone shows no word: it is not expected, and its capital
+// goes to the word after it (an empty leaf between them passing it on).
+TEST_F(Analyse, MarkOnlyLeavesAreNoWords)
+{
+    vnomatchscore = 1;
+    vapproxscore = 10;
+    tree(2, {"`", "", "the", "^", "dog"});
+    err_analysis("The dog");
+    lines r = newreport();
+    EXPECT_EQ(r[1], "SCORE     : 1") << "only the empty leaf counts in the length";
+    EXPECT_TRUE(has(r, "C1 --  MISSING  "));
+    EXPECT_TRUE(has(r, "C2 S1   EXACT   The/The"));
+    EXPECT_TRUE(has(r, "C3 S2   EXACT   dog/dog"));
+    purge_all_trees();
+    tree(2, {"`", "dog", "`^"});
+    err_analysis("dog");
+    EXPECT_EQ(newreport(), (lines{"BEST ROOT : R2", "SCORE     : 10", "EXPECTED : ` dog `^",
+                                  "RESPONSE : dog", "C1 S1   APPROX   Dog/dog", "***"}));
+}
+
 TEST_F(Analyse, ScoresByClassAtEachPosition)
 {
     vexactscore = 0;
@@ -209,6 +229,9 @@ TEST_F(Analyse, WordsOfTheResponseAndTheirBound)
     EXPECT_EQ(remove_spaceeater("`the"), "The");
     EXPECT_EQ(remove_spaceeater("`\xe9t^`e`"), "\xc9tE");
     EXPECT_EQ(strdiff(remove_spaceeater("`dog").c_str(), "Dog"), 0);
+    for (const char *word : {"`dog", "^a^b^", "`\xe9t^`e`", "", "dog`", "do^g"})
+        for (const char *t : {"Dog", "dog", "ab", "\xc9tE", "", "Do", "Dogs", "dog "})
+            EXPECT_EQ(shown_as(word, t), remove_spaceeater(word) == t) << word << " as " << t;
 }
 
 TEST_F(Analyse, LongTreeIsCutWithAMessage)

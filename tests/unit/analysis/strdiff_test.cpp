@@ -1,6 +1,10 @@
 // The spelling distance: each rule that keeps a distance, and the pairs that
 // are too far apart for their lengths.
+#include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 #include <gtest/gtest.h>
 #include "analysis/analysis.h"
 
@@ -57,6 +61,46 @@ TEST(Strdiff, LongAndLatinOneWords)
     EXPECT_EQ(strdiff(a.c_str(), "x"), NOTSIMILAR);
     EXPECT_EQ(strdiff("\xe9t\xe9", "\xe9t\xe8"), 1);
     EXPECT_EQ(strdiff("\xe9t\xe9", "\xe9t\xe9"), 0);
+}
+
+// The distance filled out in full, kept by the same rules: the early ends
+// of strdiff must never change its answer.
+int fullstrdiff(const std::string &x, const std::string &y)
+{
+    if (x.empty() || y.empty())
+        return NOTSIMILAR;
+    std::vector<std::vector<int>> m(x.size() + 1, std::vector<int>(y.size() + 1));
+    for (size_t r = 0; r <= x.size(); r++)
+        for (size_t c = 0; c <= y.size(); c++)
+            m[r][c] = r == 0 ? static_cast<int>(c)
+                      : c == 0 ? static_cast<int>(r)
+                               : std::min({m[r - 1][c - 1] + (x[r - 1] != y[c - 1]),
+                                           m[r][c - 1] + 1, m[r - 1][c] + 1});
+    int d = m[x.size()][y.size()], lx = static_cast<int>(x.size()), ly = static_cast<int>(y.size());
+    if ((lx == 1 && ly == 1 && d == 0) || (lx == 3 && d <= 1) || (d < lx / 2 && d < ly / 2))
+        return d;
+    return NOTSIMILAR;
+}
+
+TEST(Strdiff, SameAnswerAsTheWholeMatrix)
+{
+    std::mt19937 random(7);
+    auto word = [&] {
+        std::string w(random() % 12 + 1, 'a');
+        for (char &c : w)
+            c = static_cast<char>('a' + random() % 3);
+        return w;
+    };
+    int kept = 0;
+    for (int n = 0; n < 20000; n++) {
+        std::string x = word(), y = random() % 2 ? word() : x;
+        if (random() % 2 && !y.empty())
+            y[random() % y.size()] = 'd';
+        int want = fullstrdiff(x, y);
+        kept += want != NOTSIMILAR;
+        ASSERT_EQ(strdiff(x.c_str(), y.c_str()), want) << x << "/" << y;
+    }
+    EXPECT_GT(kept, 2000) << "the pairs test the kept distances too";
 }
 
 } // namespace
