@@ -2,6 +2,7 @@
 // system gives them (from SOURCE_DATE_EPOCH when that is set, so that a
 // rebuild of the same sources gives the same program).
 #include "editor/editor.h"
+#include "buildstamp.h"
 
 #ifndef KEL_VERSION
 #define KEL_VERSION "unknown"
