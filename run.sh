@@ -14,6 +14,11 @@ command -v cmake >/dev/null 2>&1 || need="$need cmake"
 command -v script >/dev/null 2>&1 || need="$need bsdutils"
 command -v tmux >/dev/null 2>&1 || need="$need tmux"
 command -v python3 >/dev/null 2>&1 || need="$need python3"
+# The language packs are built from verbiste's data, read with pugixml; the
+# exercise layer reads and writes JSON.
+command -v french-conjugator >/dev/null 2>&1 || need="$need verbiste"
+[ -f /usr/include/pugixml.hpp ] || need="$need libpugixml-dev"
+[ -f /usr/include/nlohmann/json.hpp ] || need="$need nlohmann-json3-dev"
 if [ -n "$need" ]; then
   if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
   $SUDO apt-get update
