@@ -333,14 +333,20 @@ static bool g_term(bool active)
         if (!digit(*p))
             p++;
         current = sign * number(p, MAXDESIGNATOR);
-        if (!ends(static_cast<unsigned char>(*p)) && !termstart(static_cast<unsigned char>(*p)))
-            p++;                      // the character that follows the number
+        // The character that follows the number separates it from the term:
+        // a "." always, so that "1.<7=x>" and "1.*" read as "1<7=x>" and "1*";
+        // any other character that cannot begin a term too.
+        if (*p == '.' || (!ends(static_cast<unsigned char>(*p)) && !termstart(static_cast<unsigned char>(*p))))
+            p++;
     }
     guardptr = p;
     offset_node = traverseleaves(current_node, current);
+    // A designator that runs off the leaf chain designates no leaf: every term
+    // it governs is false, even one that holds by itself.
+    bool designated = current == 0 || offset_node != nullptr;
     unsigned char c = static_cast<unsigned char>(*p);
     if (ends(c))
-        return true;                  // an empty term holds
+        return designated;            // an empty term holds
     if (c == '(') {
         if (gdepth >= NGUARDDEPTH) {
             v_err("Guard nested too deeply", "", "");
@@ -369,7 +375,7 @@ static bool g_term(bool active)
         return fieldterm(p + 1, active);
     if (c == '*') {
         guardptr = p + 1;
-        return true;
+        return designated;
     }
     if (c == PREMARK) {
         if (!active) {
