@@ -203,14 +203,19 @@ static void clearcell(lexdiff *cell)
 }
 
 // The pairing of a response word with a leaf whose word, without its "^"
-// marks, is `expected`.
+// marks, is `expected`; `capital` when the sentence capitalises the leaf
+// through a mark before it.
 static void worddiff(const char *response_word, const std::string &expected, treenode *leaf,
-                     lexdiff *cell)
+                     bool capital, lexdiff *cell)
 {
     clearcell(cell);
     int d = strdiff(expected.c_str(), response_word);
     if (d == 0) {
         cell->matchclass = 0;
+        return;
+    }
+    if (err_match_alone(response_word, expected, leaf, capital)) {
+        cell->matchclass = ELISIONCLASS;
         return;
     }
     stage(1, "Performing morphological analysis");
@@ -229,7 +234,8 @@ static void worddiff(const char *response_word, const std::string &expected, tre
 
 void err_word_diff(const char *response_word, treenode *leaf, lexdiff *cell)
 {
-    worddiff(response_word, remove_spaceeater(leaf ? leaf->morphed_word.get() : nullptr), leaf, cell);
+    worddiff(response_word, remove_spaceeater(leaf ? leaf->morphed_word.get() : nullptr), leaf,
+             false, cell);
 }
 
 // ------------------------------------------------------------ one root
@@ -241,6 +247,7 @@ int err_score(const std::vector<lexdiff> &matrix, int y, int x)
         switch (matrix[cellat(i, i, x)].matchclass) {
         case 0: score += vexactscore; break;
         case 1: score += vmorphscore; break;
+        case ELISIONCLASS: score += vmorphscore; break;
         case 2: score += vapproxscore; break;
         case 3: score += vorderscore; break;
         case 4: score += vphonoscore; break;
@@ -255,21 +262,23 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
 {
     progress("Parsing response");
     stagesshown = 0;
-    int x = std::min(err_lexlist_len(words), ERRWORDS);
     std::vector<treenode *> leaves;
     std::vector<std::string> expected;
+    std::vector<bool> capitals, glued;
     // A leaf made of marks alone ("`", "^") shows no word in the sentence:
     // it is no expected word, and its capital goes to the next word, as the
     // sentence shows it. Every other leaf counts, an empty one too.
-    bool capital = false;
+    bool capital = false, join = false;
     for (treenode *leaf = tree ? tree->right : nullptr; leaf != nullptr; leaf = leaf->right) {
         const char *word = leaf->morphed_word ? leaf->morphed_word.get() : "";
+        bool joined = err_glued(word, join);
         std::string shown = remove_spaceeater(word);
         if (shown.empty() && *word != 0) {
             capital = capital || std::strchr(word, '`') != nullptr;
             continue;
         }
-        if (capital && !shown.empty())
+        bool raised = capital && !shown.empty();
+        if (raised)
             shown[0] = static_cast<char>(capitalised(static_cast<unsigned char>(shown[0])));
         capital = capital && shown.empty();
         if (static_cast<int>(leaves.size()) == ERRWORDS) {
@@ -278,8 +287,14 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
         }
         leaves.push_back(leaf);
         expected.push_back(std::move(shown));
+        capitals.push_back(raised);
+        glued.push_back(joined);
     }
     int y = static_cast<int>(leaves.size());
+    // A response word spanning words the sentence shows glued ("j'aime") is
+    // compared piece by piece; the report names the word it came from.
+    response_units units = err_glued_units(words, expected, glued);
+    int x = std::min(static_cast<int>(units.text.size()), ERRWORDS);
     // The cells of ordinary comparisons are kept from one to the next (each
     // is cleared before use), so that their texts need not be made again;
     // the few larger ones have their own.
@@ -291,12 +306,13 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
         matrix.resize(cells);
     for (int i = 1; i <= y; i++)
         for (int j = 1; j <= x; j++)
-            worddiff(words[static_cast<size_t>(j - 1)].c_str(), expected[static_cast<size_t>(i - 1)],
-                     leaves[static_cast<size_t>(i - 1)], &matrix[cellat(i, j, x)]);
+            worddiff(units.text[static_cast<size_t>(j - 1)].c_str(),
+                     expected[static_cast<size_t>(i - 1)], leaves[static_cast<size_t>(i - 1)],
+                     capitals[static_cast<size_t>(i - 1)], &matrix[cellat(i, j, x)]);
     scorelist result;
     result.score = err_score(matrix, y, x);
     err_Progress("Analyzing errors, printing to ERRORSCORE");
-    result.output_text = err_get_report(matrix, y, x, words, expected);
+    result.output_text = err_get_report(matrix, y, x, units.text, expected, &units.wordno);
     return result;
 }
 

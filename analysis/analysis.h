@@ -76,6 +76,7 @@ inline constexpr int MVVARIANT = 0;          // an inflected variant
 inline constexpr int MVMADE = -1;            // mark: the variants below were made
 inline constexpr int MVSYN = -2;             // mark: lexical alternatives follow (kind = tag)
 inline constexpr int MVPHON = -3;            // mark: `variant` is the pronunciation
+inline constexpr int MVALONE = -4;           // mark: `variant` is the word with nothing after it
 struct morphvar {                            // one word of a leaf's variants
     int kind;                                // MVVARIANT, a mark, or a lexical alternative's tag
     int attrcomb[VARTYPES + 1];              // [0] changed attributes, then their delay entries;
@@ -96,6 +97,7 @@ struct difference {                          // one way a variant differs from t
 void merror_readtables(const char *filename); void clear_mrdata();
 void print_merror_tables();
 void make_variants(treenode *leaf);
+std::string inflect_alone(treenode *leaf);   // inflected as if no word came after it
 void purge_morphvar(morphvar **mv);
 void init_comb();
 bool incr_comb();                            // false once every combination was given
@@ -156,11 +158,46 @@ int strdiff(const char *x, const char *y);
 // Cell of expected word i and response word j (both from 1) of a y by x matrix.
 inline size_t cellat(int i, int j, int x) { return static_cast<size_t>((i - 1) * x + (j - 1)); }
 
+// `wordno`, when given, is the response word number of each of `words`.
 std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
                            const std::vector<std::string> &words,
-                           const std::vector<std::string> &expected);
+                           const std::vector<std::string> &expected,
+                           const std::vector<int> *wordno = nullptr);
 std::string err_get_matchinfo(int i, int j, const lexdiff &cell, const std::string &expected,
                               const std::string &response);
+
+// ------------------------------------------------------------ elision.cpp
+// Words the sentence shows glued together by "^" marks, and words whose form
+// depends on the word after them ("j'" for "je", "cet" for "ce").
+
+inline constexpr int ELISIONCLASS = -2;      // matchclass: the word as it is with nothing after it
+inline constexpr size_t SPLITSIZE = 256;     // longest word cut along glued words by alignment
+
+struct response_units {                      // the response as compared
+    std::vector<std::string> text;           // its words, a word spanning glued words in pieces
+    std::vector<int> wordno;                 // the response word (from 1) of each
+};
+
+// Follows a word as the sentence joins it: whether its first shown letter is
+// glued to what came before; `join` then tells whether what follows is glued
+// to it.
+bool err_glued(const char *word, bool &join);
+// The word in one piece per part when it spans the glued parts: the parts
+// before the last typed exactly, or those after the first, or else the word
+// close in spelling to the joined parts and cut where they align. Empty when
+// it does not span them.
+std::vector<std::string> err_cut_glued(const std::string &word, const std::vector<std::string> &parts);
+// The response words, each word that spans a run of glued expected words
+// (glued[i]: word i is glued to word i - 1) cut into pieces, the run closest
+// in position first; each run is taken once.
+response_units err_glued_units(const std::vector<std::string> &words,
+                               const std::vector<std::string> &expected,
+                               const std::vector<bool> &glued);
+// Whether the response word is the leaf's word as it would be with nothing
+// after it ("je" for "j'"), capitalised when the sentence capitalises the
+// leaf, while the sentence shows `expected`.
+bool err_match_alone(const char *response_word, const std::string &expected, treenode *leaf,
+                     bool capital);
 
 // ------------------------------------------------------------ analyse.cpp
 // The comparison of a response with the kept sentences of the selected roots.

@@ -70,6 +70,8 @@ std::string err_get_matchinfo(int i, int j, const lexdiff &cell, const std::stri
         return line + "\n";
     case 2:
         return line + format("APPROX   %s/%s\n", e, r);
+    case ELISIONCLASS:
+        return line + format("ELISION  %s/%s\n", e, r);
     case 4:
         line += format("PHONO %s/%s   ", e, r);
         if (cell.error[0] != "none")
@@ -89,9 +91,11 @@ std::string err_get_matchinfo(int i, int j, const lexdiff &cell, const std::stri
 
 std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
                            const std::vector<std::string> &words,
-                           const std::vector<std::string> &expected)
+                           const std::vector<std::string> &expected,
+                           const std::vector<int> *wordno)
 {
     reportbuf out;
+    auto sno = [&](int j) { return wordno != nullptr ? (*wordno)[static_cast<size_t>(j - 1)] : j; };
     auto cls = [&](int i, int j) { return matrix[cellat(i, j, x)].matchclass; };
     std::vector<int> match(static_cast<size_t>(y) + 1, 0);   // step 1: closest related word
     std::vector<int> given(static_cast<size_t>(y) + 1, 0);   // step 2: the word handed over
@@ -119,7 +123,7 @@ std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
         if (i <= y) {
             given[static_cast<size_t>(i)] = j;
         } else {
-            out.add(format("-- S%i  EXTRA    %s\n", j, words[static_cast<size_t>(j - 1)].c_str()));
+            out.add(format("-- S%i  EXTRA    %s\n", sno(j), words[static_cast<size_t>(j - 1)].c_str()));
             correct = false;
         }
     }
@@ -130,7 +134,7 @@ std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
         for (int i = 1; i <= y; i++) {
             int j = match[static_cast<size_t>(i)];
             if (j != 0 && given[static_cast<size_t>(i)] != 0)
-                out.add(err_get_matchinfo(i, j, matrix[cellat(i, j, x)],
+                out.add(err_get_matchinfo(i, sno(j), matrix[cellat(i, j, x)],
                                           expected[static_cast<size_t>(i - 1)],
                                           words[static_cast<size_t>(j - 1)]));
         }

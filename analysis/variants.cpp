@@ -367,17 +367,27 @@ static void setvalue(attr_list *list, int d)
 }
 
 // The word of a leaf copy inflected from nothing by fields 5 and 6 of its
-// entry; the copy sees the leaf's neighbours.
-static std::string inflect(t_treenode *copy, const t_treenode *leaf)
+// entry; the copy sees the leaf's left neighbour and `right` after it.
+static std::string inflect(t_treenode *copy, const t_treenode *leaf, t_treenode *right)
 {
     t_treenode *keep = current_node;
     copy->left = leaf->left;
-    copy->right = leaf->right;
+    copy->right = right;
     copy->morphed_word = v_strdup("");
     morph_word(copy, 5);
     morph_word(copy, 6);
     current_node = keep;
     return copy->morphed_word ? copy->morphed_word.get() : "";
+}
+
+std::string inflect_alone(t_treenode *leaf)
+{
+    if (leaf == nullptr)
+        return "";
+    t_treenode *copy = copy_node(leaf);
+    std::string word = inflect(copy, leaf, nullptr);
+    purge_node(copy);
+    return word;
 }
 
 void make_variants(t_treenode *leaf)
@@ -405,7 +415,7 @@ void make_variants(t_treenode *leaf)
                 setvalue(&copy->attributes, d);
                 v->attrcomb[++v->attrcomb[0]] = d;
             }
-        v->variant = inflect(copy, leaf);
+        v->variant = inflect(copy, leaf, leaf->right);
         purge_node(copy);
         v->next = leaf->mvar;
         leaf->mvar = v.release();
