@@ -203,10 +203,9 @@ static void clearcell(lexdiff *cell)
 }
 
 // The pairing of a response word with a leaf whose word, without its "^"
-// marks, is `expected`; `capital` when the sentence capitalises the leaf
-// through a mark before it.
-static void worddiff(const char *response_word, const std::string &expected, treenode *leaf,
-                     bool capital, lexdiff *cell)
+// marks, is `expected`, and would be `alone` with nothing after it.
+static void worddiff(const char *response_word, const std::string &expected,
+                     const std::string &alone, treenode *leaf, lexdiff *cell)
 {
     clearcell(cell);
     int d = strdiff(expected.c_str(), response_word);
@@ -214,7 +213,7 @@ static void worddiff(const char *response_word, const std::string &expected, tre
         cell->matchclass = 0;
         return;
     }
-    if (err_match_alone(response_word, expected, leaf, capital)) {
+    if (!alone.empty() && alone != expected && alone == response_word) {
         cell->matchclass = ELISIONCLASS;
         return;
     }
@@ -234,8 +233,8 @@ static void worddiff(const char *response_word, const std::string &expected, tre
 
 void err_word_diff(const char *response_word, treenode *leaf, lexdiff *cell)
 {
-    worddiff(response_word, remove_spaceeater(leaf ? leaf->morphed_word.get() : nullptr), leaf,
-             false, cell);
+    worddiff(response_word, remove_spaceeater(leaf ? leaf->morphed_word.get() : nullptr),
+             err_alone_form(leaf, false), leaf, cell);
 }
 
 // ------------------------------------------------------------ one root
@@ -264,7 +263,8 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
     stagesshown = 0;
     std::vector<treenode *> leaves;
     std::vector<std::string> expected;
-    std::vector<bool> capitals, glued;
+    std::vector<std::string> alone;           // each word with nothing after it
+    std::vector<bool> glued;
     // A leaf made of marks alone ("`", "^") shows no word in the sentence:
     // it is no expected word, and its capital goes to the next word, as the
     // sentence shows it. Every other leaf counts, an empty one too.
@@ -287,7 +287,7 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
         }
         leaves.push_back(leaf);
         expected.push_back(std::move(shown));
-        capitals.push_back(raised);
+        alone.push_back(err_alone_form(leaf, raised));
         glued.push_back(joined);
     }
     int y = static_cast<int>(leaves.size());
@@ -307,8 +307,8 @@ scorelist err_lexlist_diff(const std::vector<std::string> &words, treenode *tree
     for (int i = 1; i <= y; i++)
         for (int j = 1; j <= x; j++)
             worddiff(units.text[static_cast<size_t>(j - 1)].c_str(),
-                     expected[static_cast<size_t>(i - 1)], leaves[static_cast<size_t>(i - 1)],
-                     capitals[static_cast<size_t>(i - 1)], &matrix[cellat(i, j, x)]);
+                     expected[static_cast<size_t>(i - 1)], alone[static_cast<size_t>(i - 1)],
+                     leaves[static_cast<size_t>(i - 1)], &matrix[cellat(i, j, x)]);
     scorelist result;
     result.score = err_score(matrix, y, x);
     err_Progress("Analyzing errors, printing to ERRORSCORE");

@@ -186,18 +186,18 @@ bool err_glued(const char *word, bool &join);
 // before the last typed exactly, or those after the first, or else the word
 // close in spelling to the joined parts and cut where they align. Empty when
 // it does not span them.
-std::vector<std::string> err_cut_glued(const std::string &word, const std::vector<std::string> &parts);
+std::vector<std::string> err_cut_glued(const std::string &word,
+                                       const std::vector<std::string> &parts);
 // The response words, each word that spans a run of glued expected words
 // (glued[i]: word i is glued to word i - 1) cut into pieces, the run closest
 // in position first; each run is taken once.
 response_units err_glued_units(const std::vector<std::string> &words,
                                const std::vector<std::string> &expected,
                                const std::vector<bool> &glued);
-// Whether the response word is the leaf's word as it would be with nothing
-// after it ("je" for "j'"), capitalised when the sentence capitalises the
-// leaf, while the sentence shows `expected`.
-bool err_match_alone(const char *response_word, const std::string &expected, treenode *leaf,
-                     bool capital);
+// The leaf's word as the sentence would show it with nothing after it ("je"
+// where it shows "j'"), capitalised when the sentence capitalises the leaf
+// through a mark before it; "" for the last leaf.
+std::string err_alone_form(treenode *leaf, bool capital);
 
 // ------------------------------------------------------------ analyse.cpp
 // The comparison of a response with the kept sentences of the selected roots.

@@ -4,7 +4,6 @@
 // cut into one piece per word, and a response word that is the form a word
 // takes with nothing after it is a missed elision.
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 #include "analysis/analysis.h"
@@ -30,9 +29,10 @@ bool err_glued(const char *word, bool &join)
 
 // The word cut where its best alignment with the joined parts puts the
 // parts' boundaries: the edit-distance matrix of the two, walked back from
-// its last cell. Letters the response adds at a boundary go to the part
-// after it ("l'harbre": "l'" and "harbre").
-static std::vector<std::string> cutaligned(const std::string &word, const std::vector<std::string> &parts)
+// its last cell. A changed letter stays in its part; letters the response
+// adds at a boundary go to the part after it.
+static std::vector<std::string> cutaligned(const std::string &word,
+                                           const std::vector<std::string> &parts)
 {
     std::string joined;
     std::vector<size_t> bounds;               // where each part after the first begins
@@ -48,7 +48,8 @@ static std::vector<std::string> cutaligned(const std::string &word, const std::v
     for (size_t r = 1; r <= lx; r++) {
         m[r * w] = {static_cast<int>(r), 2};
         for (size_t c = 1; c <= ly; c++) {
-            chardiff cell{m[(r - 1) * w + c - 1].value + (joined[r - 1] != word[c - 1] ? 1 : 0), -1};
+            int differs = joined[r - 1] != word[c - 1] ? 1 : 0;
+            chardiff cell{m[(r - 1) * w + c - 1].value + differs, -1};
             if (m[r * w + c - 1].value + 1 < cell.value)
                 cell = {m[r * w + c - 1].value + 1, 1};
             if (m[(r - 1) * w + c].value + 1 < cell.value)
@@ -81,7 +82,8 @@ static std::vector<std::string> cutaligned(const std::string &word, const std::v
     return pieces;
 }
 
-std::vector<std::string> err_cut_glued(const std::string &word, const std::vector<std::string> &parts)
+std::vector<std::string> err_cut_glued(const std::string &word,
+                                       const std::vector<std::string> &parts)
 {
     if (parts.size() < 2)
         return {};
@@ -163,10 +165,11 @@ response_units err_glued_units(const std::vector<std::string> &words,
 
 // ------------------------------------------------------------ alone forms
 
-// The leaf's word inflected with nothing after it, as the sentence would
-// show it; kept with the leaf's variants.
-static const std::string &aloneform(t_treenode *leaf)
+std::string err_alone_form(t_treenode *leaf, bool capital)
 {
+    if (leaf == nullptr || leaf->right == nullptr)
+        return "";
+    // Kept with the leaf's variants, for the responses compared after.
     morphvar *mark = findmark(leaf, MVALONE);
     if (mark == nullptr) {
         std::vector<std::unique_ptr<morphvar>> block;
@@ -176,21 +179,8 @@ static const std::string &aloneform(t_treenode *leaf)
         keepblock(leaf, block);
         mark = findmark(leaf, MVALONE);
     }
-    static const std::string none;
-    return mark != nullptr ? mark->variant : none;
-}
-
-bool err_match_alone(const char *response_word, const std::string &expected, t_treenode *leaf,
-                     bool capital)
-{
-    if (response_word == nullptr || *response_word == 0 || leaf == nullptr || leaf->right == nullptr)
-        return false;
-    const std::string &alone = aloneform(leaf);
-    if (alone.empty())
-        return false;
-    const char *r = response_word;
-    unsigned char first = static_cast<unsigned char>(alone[0]);
-    if (static_cast<unsigned char>(*r) != (capital ? capitalised(first) : first))
-        return false;
-    return std::strcmp(alone.c_str() + 1, r + 1) == 0 && expected != response_word;
+    std::string alone = mark != nullptr ? mark->variant : "";
+    if (capital && !alone.empty())
+        alone[0] = static_cast<char>(capitalised(static_cast<unsigned char>(alone[0])));
+    return alone;
 }

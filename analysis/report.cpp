@@ -123,7 +123,8 @@ std::string err_get_report(const std::vector<lexdiff> &matrix, int y, int x,
         if (i <= y) {
             given[static_cast<size_t>(i)] = j;
         } else {
-            out.add(format("-- S%i  EXTRA    %s\n", sno(j), words[static_cast<size_t>(j - 1)].c_str()));
+            out.add(format("-- S%i  EXTRA    %s\n", sno(j),
+                           words[static_cast<size_t>(j - 1)].c_str()));
             correct = false;
         }
     }

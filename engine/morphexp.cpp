@@ -336,7 +336,8 @@ static bool g_term(bool active)
         // The character that follows the number separates it from the term:
         // a "." always, so that "1.<7=x>" and "1.*" read as "1<7=x>" and "1*";
         // any other character that cannot begin a term too.
-        if (*p == '.' || (!ends(static_cast<unsigned char>(*p)) && !termstart(static_cast<unsigned char>(*p))))
+        auto next = static_cast<unsigned char>(*p);
+        if (next == '.' || (!ends(next) && !termstart(next)))
             p++;
     }
     guardptr = p;
