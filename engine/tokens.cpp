@@ -265,11 +265,29 @@ static void include()
 
 // ----------------------------------------------------------------- tokens
 
+// The rows of tokentable by the first character of their word, so that an
+// identifier is compared only with the keywords that start like it.
+struct keywordrows {
+    int count[256] = {};
+    unsigned char row[256][NTOKENWORDS];
+    keywordrows()
+    {
+        for (int i = 0; i < NTOKENWORDS - 1; i++) {
+            auto c = static_cast<unsigned char>(tokentable[i].tokenword[0]);
+            row[c][count[c]++] = static_cast<unsigned char>(i);
+        }
+    }
+};
+
 int str2tok()
 {
-    for (int i = 0; i < NTOKENWORDS - 1; i++)
-        if (std::strcmp(tokentable[i].tokenword, identbuf) == 0)
-            return static_cast<unsigned char>(tokentable[i].token);
+    static const keywordrows rows;
+    auto c = static_cast<unsigned char>(identbuf[0]);
+    for (int k = 0; k < rows.count[c]; k++) {
+        const tokenelement &e = tokentable[rows.row[c][k]];
+        if (std::strcmp(e.tokenword, identbuf) == 0)
+            return static_cast<unsigned char>(e.token);
+    }
     return 0;
 }
 
