@@ -72,7 +72,7 @@ inline synthtexts synthesize(int verbs, unsigned start = 2024)
               "RULE pres\n  plural : \"ons\" ;\n  * : \"e\" ;\n";
     s.syntax = "ROOT = Clause Stop %\n"
                "Clause = CHOOSE p : person ; CHOOSE n : number ; CHOOSE t : trans ; "
-               "Pro[p, n] V[p.n, t] Obj %\n"
+               "Pro[p.n] V[p.n, t] Obj %\n"
                "Obj = CHOOSE g : gender ; (Det[g] N[g] | Det[g] N[g] Adv) %\n";
     return s;
 }
@@ -81,8 +81,8 @@ inline synthtexts synthesize(int verbs, unsigned start = 2024)
 // number: the present forms of one verb, its word mandated.
 inline std::string synthforms(const std::string &verb)
 {
-    static const char *const rows[] = {"first, sing", "second, sing", "third, sing",
-                                       "first, plural", "second, plural", "third, plural"};
+    static const char *const rows[] = {"first.sing", "second.sing", "third.sing",
+                                       "first.plural", "second.plural", "third.plural"};
     static const char *const roots[] = {"QUESTION", "ANSWER", "R_3", "R_4", "R_5", "R_6"};
     std::string syn;
     for (int i = 0; i < 6; i++)

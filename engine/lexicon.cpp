@@ -60,6 +60,7 @@ struct termindex {
     // entry whose text runs into field 4, which frequency adjustments
     // rewrite, is in `loose` instead and tried for every word.
     std::unordered_map<std::string_view, uint32_t> words;
+    bool worded = false;              // words and sameword are made (at the first lookup by word)
     std::vector<uint32_t> sameword;
     std::vector<uint32_t> loose;
     std::unordered_map<std::string, candlist> choices;  // by what candidates() asks
@@ -417,6 +418,33 @@ void dropchoices()
         forgetchoices(ix);
 }
 
+// An entry under its word, or among the loose ones.
+static void indexword(termindex &ix, uint32_t place)
+{
+    const char *record = ix.entries[place]->recordptr.get();
+    std::string_view word = wordtext(record);
+    if (word.data() + word.size() <= record + ix.freqat[place]) {
+        auto [w, fresh] = ix.words.try_emplace(word, place);
+        ix.sameword.push_back(fresh ? NOCODE : w->second);
+        w->second = place;
+    } else {
+        ix.sameword.push_back(NOCODE);
+        ix.loose.push_back(place);
+    }
+}
+
+// The index of words, made when a terminal is first searched by word.
+static termindex &worded(termindex &ix)
+{
+    if (!ix.worded) {
+        ix.words.reserve(ix.entries.size());
+        for (uint32_t place = 0; place < ix.entries.size(); place++)
+            indexword(ix, place);
+        ix.worded = true;
+    }
+    return ix;
+}
+
 // A terminal's entries in storing order with their decoded field 3, side by
 // side so that a search over them reads memory in order.
 static void indexentry(int t, recnode *node)
@@ -432,15 +460,8 @@ static void indexentry(int t, recnode *node)
     const char *record = node->recordptr.get();
     ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
     ix.freq.push_back(digits(record + ix.freqat.back()));
-    std::string_view word = wordtext(record);
-    if (word.data() + word.size() <= record + ix.freqat.back()) {
-        auto [w, fresh] = ix.words.try_emplace(word, place);
-        ix.sameword.push_back(fresh ? NOCODE : w->second);
-        w->second = place;
-    } else {
-        ix.sameword.push_back(NOCODE);
-        ix.loose.push_back(place);
-    }
+    if (ix.worded)
+        indexword(ix, place);
 }
 
 int readentry(int linktolexicon)
@@ -820,6 +841,7 @@ static void collect(termindex &ix, const leafrows &leaf, const char *pattern, co
     const bool byword = pattern != nullptr && exact(pattern);
     if (byword) {
         places.clear();
+        worded(ix);
         auto w = ix.words.find(std::string_view(pattern));
         for (uint32_t p = w != ix.words.end() ? w->second : NOCODE; p != NOCODE; p = ix.sameword[p])
             places.push_back(p);
@@ -903,9 +925,9 @@ static const candlist &candidates(t_dict_lookup *lookup, int terminal)
         return c;
     }
     collect(ix, leaf, pattern, fields, scratchlist);
-    // What is kept stays below two candidates per entry of the lexicon.
+    // What is kept stays below four candidates per entry of the lexicon.
     if (keptlists >= NKEPTLISTS ||
-        keptcandidates + scratchlist.place.size() > 2 * lexstore.size() + NKEPTMIN)
+        keptcandidates + scratchlist.place.size() > 4 * lexstore.size() + NKEPTMIN)
         dropchoices();
     keptcandidates += scratchlist.place.size();
     keptlists++;
@@ -935,7 +957,7 @@ static void notefrequency(const char *record)
     int t = lookup_terminal(getfieldptr(record, 2));
     if (t < 0 || t >= static_cast<int>(lexindex.size()))
         return;
-    termindex &ix = lexindex[static_cast<size_t>(t)];
+    termindex &ix = worded(lexindex[static_cast<size_t>(t)]);
     auto update = [&ix, record](uint32_t place) {
         if (ix.entries[place]->recordptr.get() != record)
             return false;
@@ -1054,7 +1076,7 @@ const char *exactword(const char *pattern, const recnode *list)
         dictionary[list->terminal] == list) {
         std::string_view word = wordtext(pattern);
         if (word.find('*') == std::string_view::npos)
-            return newestword(lexindex[static_cast<size_t>(list->terminal)], word);
+            return newestword(worded(lexindex[static_cast<size_t>(list->terminal)]), word);
     }
     for (; list != nullptr; list = list->previous) {
         const char *record = list->recordptr.get();

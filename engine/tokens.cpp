@@ -357,6 +357,16 @@ void warn(int c, int state)
             states[state >= 0 && state <= 2 ? state : 0]);
 }
 
+static void addident(int c)
+{
+    if (iptr < IDENTSIZE - 1) {
+        identbuf[iptr++] = static_cast<char>(c);
+        identbuf[iptr] = 0;
+    } else {
+        v_err("identifier truncated: ", identbuf, "");
+    }
+}
+
 static void plain(int c)
 {
     switch (c) {
@@ -399,11 +409,20 @@ static void plain(int c)
         break;
     }
     if (identchar(c)) {
-        if (iptr < IDENTSIZE - 1) {
-            identbuf[iptr++] = static_cast<char>(c);
-            identbuf[iptr] = 0;
-        } else {
-            v_err("identifier truncated: ", identbuf, "");
+        addident(c);
+        // The rest of a word comes straight from the file: a round of the
+        // queue per character would cost more than the word itself.
+        while (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
+            int d = getc_unlocked(filestack[fsptr].fptr);
+            if (d == EOF || d == 255) {
+                pushback = EOFCH;
+            } else if (!identchar(d)) {
+                pushback = d;
+            } else {
+                addident(d);
+                continue;
+            }
+            break;
         }
         return;
     }
