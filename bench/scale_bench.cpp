@@ -49,7 +49,8 @@ std::string problem()
     for (LINE *l = h->down; l != h; l = l->down) {
         std::string_view text(reinterpret_cast<const char *>(textbase) + l->index,
                               static_cast<size_t>(l->length));
-        if (text.substr(0, 5) == "ERROR" || text.find("not found") != std::string_view::npos)
+        if (text.substr(0, 5) == "ERROR" || text.find("not found") != std::string_view::npos ||
+            text.substr(0, 8) == "There is")
             return std::string(text);
     }
     return "";

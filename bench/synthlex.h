@@ -77,14 +77,14 @@ inline synthtexts synthesize(int verbs, unsigned start = 2024)
     return s;
 }
 
-// Six named roots, each a pronoun and the given verb in one person and
+// Six named roots (and the ROOT rule that generation needs), each a pronoun and the given verb in one person and
 // number: the present forms of one verb, its word mandated.
 inline std::string synthforms(const std::string &verb)
 {
     static const char *const rows[] = {"first.sing", "second.sing", "third.sing",
                                        "first.plural", "second.plural", "third.plural"};
     static const char *const roots[] = {"QUESTION", "ANSWER", "R_3", "R_4", "R_5", "R_6"};
-    std::string syn;
+    std::string syn = "ROOT = Pro[first.sing] %\n";  // expanded first, never finished
     for (int i = 0; i < 6; i++)
         syn += std::string(roots[i]) + " = Pro[" + rows[i] + "] V[" + rows[i] + "]/\"" + verb +
                "\" %\n";
