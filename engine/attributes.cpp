@@ -53,6 +53,7 @@ void clearattributes()
     total_types = 1;
     q_att_table.reset();
     q_att_size = 0;
+    dropchoices();                    // agreement of the kept candidates may change
 }
 
 int addtype(const char *name)
@@ -254,6 +255,7 @@ void readattr(const char *filename)
     file_operation = "attribute input";
     file_position[0] = 0;
     cleartrans();
+    dropchoices();
     v_stat = 0;                       // before the first token, which may include a file
     if (!openfile(filename, 0))
         return;

@@ -392,6 +392,7 @@ inline constexpr unsigned char TYPEONLY = 255;   // value byte of a segment nami
 struct recnode {                      // one lexicon entry
     recnode *previous;                // the next older entry of the same terminal
     v_text recordptr;                 // the entry record (owned)
+    int terminal = -1;                // its terminal in the loaded lexicon, -1 a restored entry
 };
 
 struct lex_comp {                     // one compound attribute of a record's field 3
@@ -429,6 +430,7 @@ void locate_matches(t_dict_lookup *lookup, int terminal);
 recnode *select_match();
 void apply_vf_single(char *record, int n);
 const char *exactword(const char *pattern, const recnode *list);
+void dropchoices();                   // forgets every kept candidate list
 int match_attr(const char *record, attr_list list);
 int take_single_attr(const char *record);  // open rows take the record's values
 int match_comp(int k);

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 #include "engine/engine.h"
 #include "commands/commands.h"
@@ -34,6 +37,14 @@ int d_table_count;
 static std::vector<std::unique_ptr<recnode>> lexstore;
 static std::vector<std::unique_ptr<recnode>> restoredstore;
 
+// A lookup's candidates kept for the next lookup that asks the same.
+struct candlist {
+    std::vector<uint32_t> place;      // the entries' numbers in termindex::entries, newest first
+    std::vector<int> total;           // running totals of their frequencies
+    uint64_t freqs = 0;               // termindex::freqs when the totals were added up
+    bool byfreq = false;              // restrictions read field 4, so the list itself may change
+};
+
 // Per terminal, its entries oldest first and their field 3 decoded: the count
 // of compound attributes, then each one's sign, segment count, and type and
 // value bytes. Entries whose field 3 does not fit are matched on the text.
@@ -42,15 +53,25 @@ struct termindex {
     std::vector<uint32_t> at;         // where an entry's code starts in codes
     std::string codes;
     std::vector<uint32_t> freqat;     // where field 4 starts in each entry's record
-    std::vector<int> freq;            // the frequency written there, as it was read
-    uint64_t epoch = 0;               // `freqepoch` when freq was last read
+    std::vector<int> freq;            // the frequency written there
+    // The text that a mandated word is compared with (from the record's
+    // second character to the next quote mark) and the newest entry that has
+    // it; each entry's `sameword` is the next older one with its text. An
+    // entry whose text runs into field 4, which frequency adjustments
+    // rewrite, is in `loose` instead and tried for every word.
+    std::unordered_map<std::string_view, uint32_t> words;
+    bool worded = false;              // words and sameword are made (at the first lookup by word)
+    std::vector<uint32_t> sameword;
+    std::vector<uint32_t> loose;
+    std::unordered_map<std::string, candlist> choices;  // by what candidates() asks
+    uint64_t freqs = 0;               // raised when a frequency of the terminal changes
 };
-// Raised whenever a frequency is rewritten in a record, so that the copies
-// in the index are read again before the next search of each terminal.
-static uint64_t freqepoch;
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
 static int lastterminal = -1;         // the terminal found last, tried first
+static size_t keptcandidates;         // candidates held in every terminal's choices
+static size_t keptlists;
+inline constexpr long PROGRESSENTRIES = 10000;  // entries read between progress lines
 
 static const unsigned char *ubytes(const char *s) { return reinterpret_cast<const unsigned char *>(s); }
 
@@ -105,6 +126,7 @@ void initdict()
 {
     lexstore.clear();
     lexindex.clear();
+    keptcandidates = keptlists = 0;
     dictterm = terminal_count;
     lexindex.resize(static_cast<size_t>(std::max(dictterm, 0)));
     dictionary = std::make_unique<recnode *[]>(static_cast<size_t>(dictterm > 0 ? dictterm : 1));
@@ -119,6 +141,7 @@ void clearlexicon()
     lexstore.shrink_to_fit();
     lexindex.clear();
     lexindex.shrink_to_fit();
+    keptcandidates = keptlists = 0;
     dictterm = -1;
     numerrors = 0;
     numnodes = prob_tot = 0;
@@ -371,18 +394,74 @@ static recnode *newentry(const char *record)
     return node.release();
 }
 
+// The text of a record that a mandated word is compared with.
+static std::string_view wordtext(const char *record)
+{
+    const char *s = record[0] != 0 ? record + 1 : record;
+    const char *e = s;
+    while (*e && *e != '"')
+        e++;
+    return {s, static_cast<size_t>(e - s)};
+}
+
+static void forgetchoices(termindex &ix)
+{
+    for (const auto &[key, c] : ix.choices)
+        keptcandidates -= c.place.size();
+    keptlists -= ix.choices.size();
+    ix.choices.clear();
+}
+
+void dropchoices()
+{
+    for (termindex &ix : lexindex)
+        forgetchoices(ix);
+}
+
+// An entry under its word, or among the loose ones.
+static void indexword(termindex &ix, uint32_t place)
+{
+    const char *record = ix.entries[place]->recordptr.get();
+    std::string_view word = wordtext(record);
+    if (word.data() + word.size() <= record + ix.freqat[place]) {
+        auto [w, fresh] = ix.words.try_emplace(word, place);
+        ix.sameword.push_back(fresh ? NOCODE : w->second);
+        w->second = place;
+    } else {
+        ix.sameword.push_back(NOCODE);
+        ix.loose.push_back(place);
+    }
+}
+
+// The index of words, made when a terminal is first searched by word.
+static termindex &worded(termindex &ix)
+{
+    if (!ix.worded) {
+        ix.words.reserve(ix.entries.size());
+        for (uint32_t place = 0; place < ix.entries.size(); place++)
+            indexword(ix, place);
+        ix.worded = true;
+    }
+    return ix;
+}
+
 // A terminal's entries in storing order with their decoded field 3, side by
 // side so that a search over them reads memory in order.
 static void indexentry(int t, recnode *node)
 {
     termindex &ix = lexindex[static_cast<size_t>(t)];
+    forgetchoices(ix);                // every kept list may gain the entry
     std::string code = encodeattrs(node->recordptr.get());
+    auto place = static_cast<uint32_t>(ix.entries.size());
+    node->terminal = t;
     ix.entries.push_back(node);
     ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
     ix.codes += code;
     const char *record = node->recordptr.get();
     ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
     ix.freq.push_back(digits(record + ix.freqat.back()));
+    if (ix.worded)
+        indexword(ix, place);
 }
 
 int readentry(int linktolexicon)
@@ -459,7 +538,7 @@ void readdict(const char *filename)
     if (!openfile(filename, 1))
         return;
     while (v_peep() != TEOF) {
-        if (readentry(1) && ++numentries % 100 == 0) {
+        if (readentry(1) && ++numentries % PROGRESSENTRIES == 0) {
             char msg[ENGLINESIZE];
             std::snprintf(msg, sizeof msg, "Lexical Entries Processed: %ld", numentries);
             progress(msg);
@@ -712,6 +791,19 @@ struct leafrows {
         }
         return true;
     }
+    // What agreement depends on: the types and values of the rows.
+    void key(std::string &k) const
+    {
+        auto put = [&k](int v) { k.append(reinterpret_cast<const char *>(&v), sizeof v); };
+        put(n);
+        for (int j = 0; j < n; j++) {
+            put(count[j]);
+            for (int i = 0; i < count[j]; i++) {
+                put(rows[j][i].type);
+                put(rows[j][i].value);
+            }
+        }
+    }
     bool agreetext(const char *record) const
     {
         locate_comp(getfieldptr(record, 3));
@@ -732,34 +824,44 @@ struct leafrows {
 
 }  // namespace
 
-void locate_matches(t_dict_lookup *lookup, int terminal)
+// A mandated word without "*" matches only its own text.
+static bool exact(const char *pattern) { return std::strchr(pattern, '*') == nullptr; }
+
+// The candidates of a lookup, newest first, with the running totals of their
+// frequencies. A mandated word without "*" takes the entries indexed under
+// it; otherwise every entry of the terminal is tried.
+static void collect(termindex &ix, const leafrows &leaf, const char *pattern, const char *fields,
+                    candlist &out)
 {
-    numnodes = 0;
-    prob_tot = 0;
-    if (!dictionary || terminal < 0 || terminal >= dictterm)
-        return;
-    newM = 0;
-    const leafrows leaf(lookup->attributes);
-    const char *pattern = lookup->preferredchoice.get();
-    const char *fields = lookup->fields.get();
-    termindex &ix = lexindex[static_cast<size_t>(terminal)];
-    if (ix.epoch != freqepoch) {
-        for (size_t i = 0; i < ix.entries.size(); i++)
-            ix.freq[i] = digits(ix.entries[i]->recordptr.get() + ix.freqat[i]);
-        ix.epoch = freqepoch;
+    out.place.clear();
+    out.total.clear();
+    out.freqs = ix.freqs;
+    out.byfreq = fields != nullptr;
+    static std::vector<uint32_t> places;   // the entries with the word, newest first
+    const bool byword = pattern != nullptr && exact(pattern);
+    if (byword) {
+        places.clear();
+        worded(ix);
+        auto w = ix.words.find(std::string_view(pattern));
+        for (uint32_t p = w != ix.words.end() ? w->second : NOCODE; p != NOCODE; p = ix.sameword[p])
+            places.push_back(p);
+        if (!ix.loose.empty()) {
+            places.insert(places.end(), ix.loose.begin(), ix.loose.end());
+            std::sort(places.begin(), places.end(), std::greater<>());
+        }
     }
+    size_t n = byword ? places.size() : ix.entries.size();
     const auto *codes = ubytes(ix.codes.data());
     // The record's text is read only for the tests that need it: most
     // searches take every entry of a terminal, and reading each entry's text
-    // would cost a cache miss apiece. The counts are kept in locals, which
-    // the stores into the arrays cannot be taken to change.
-    int count = 0, total = 0;
-    for (size_t i = ix.entries.size(); i-- > 0;) {
+    // would cost a cache miss apiece.
+    int total = 0;
+    for (size_t k = 0; k < n; k++) {
+        size_t i = byword ? places[k] : n - 1 - k;
         if (leaf.n > 0 && ix.at[i] != NOCODE && !leaf.agree(codes + ix.at[i]))
             continue;
-        recnode *r = ix.entries[i];
         if ((leaf.n > 0 && ix.at[i] == NOCODE) || pattern != nullptr || fields != nullptr) {
-            const char *record = r->recordptr.get();
+            const char *record = ix.entries[i]->recordptr.get();
             if (leaf.n > 0 && ix.at[i] == NOCODE && !leaf.agreetext(record))
                 continue;
             if (pattern != nullptr && !match_wild(pattern, record + 1, 0, '"'))
@@ -767,23 +869,125 @@ void locate_matches(t_dict_lookup *lookup, int terminal)
             if (fields != nullptr && !match_lsp(fields, record))
                 continue;
         }
-        if (count >= NCANDIDATES - 1)
+        if (out.place.size() >= NCANDIDATES - 1)
             break;
         total += ix.freq[i];
-        nodearray[count] = r;
-        prob_array[count++] = total;
+        out.place.push_back(static_cast<uint32_t>(i));
+        out.total.push_back(total);
     }
-    numnodes = count;
-    prob_tot = total;
+}
+
+// The totals of a kept list added up again after frequencies changed.
+static void retotal(const termindex &ix, candlist &c)
+{
+    int total = 0;
+    for (size_t k = 0; k < c.place.size(); k++)
+        c.total[k] = total += ix.freq[c.place[k]];
+    c.freqs = ix.freqs;
+}
+
+static candlist scratchlist;           // the candidates of a lookup not kept
+
+// The candidates of a lookup: kept per terminal by what they depend on (the
+// rows of the leaf's attributes, the mandated word and the restrictions), and
+// made again when the entries or their frequencies change. Lists of a
+// mandated word without "*" are short and made afresh each time.
+static const candlist &candidates(t_dict_lookup *lookup, int terminal)
+{
+    newM = 0;
+    const leafrows leaf(lookup->attributes);
+    const char *pattern = lookup->preferredchoice.get();
+    const char *fields = lookup->fields.get();
+    termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    if (pattern != nullptr && exact(pattern)) {
+        collect(ix, leaf, pattern, fields, scratchlist);
+        return scratchlist;
+    }
+    std::string key;
+    leaf.key(key);
+    key += pattern != nullptr ? '\1' : '\0';
+    if (pattern != nullptr)
+        key.append(pattern).push_back(0);
+    if (fields != nullptr)
+        key.append(fields);
+    auto found = ix.choices.find(key);
+    if (found != ix.choices.end()) {
+        candlist &c = found->second;
+        if (c.freqs != ix.freqs) {
+            if (c.byfreq) {
+                keptcandidates -= c.place.size();
+                collect(ix, leaf, pattern, fields, c);
+                keptcandidates += c.place.size();
+            } else {
+                retotal(ix, c);
+            }
+        }
+        return c;
+    }
+    collect(ix, leaf, pattern, fields, scratchlist);
+    // What is kept stays below four candidates per entry of the lexicon.
+    if (keptlists >= NKEPTLISTS ||
+        keptcandidates + scratchlist.place.size() > 4 * lexstore.size() + NKEPTMIN)
+        dropchoices();
+    keptcandidates += scratchlist.place.size();
+    keptlists++;
+    return ix.choices.emplace(std::move(key), scratchlist).first->second;
+}
+
+void locate_matches(t_dict_lookup *lookup, int terminal)
+{
+    numnodes = 0;
+    prob_tot = 0;
+    if (!dictionary || terminal < 0 || terminal >= dictterm)
+        return;
+    const candlist &c = candidates(lookup, terminal);
+    const termindex &ix = lexindex[static_cast<size_t>(terminal)];
+    numnodes = static_cast<int>(c.place.size());
+    for (int i = 0; i < numnodes; i++) {
+        nodearray[i] = ix.entries[c.place[static_cast<size_t>(i)]];
+        prob_array[i] = c.total[static_cast<size_t>(i)];
+    }
+    prob_tot = numnodes > 0 ? prob_array[numnodes - 1] : 0;
+}
+
+// A record's frequency was rewritten: the entry's copy follows, and the
+// terminal's kept lists are added up again when next used.
+static void notefrequency(const char *record)
+{
+    int t = lookup_terminal(getfieldptr(record, 2));
+    if (t < 0 || t >= static_cast<int>(lexindex.size()))
+        return;
+    termindex &ix = worded(lexindex[static_cast<size_t>(t)]);
+    auto update = [&ix, record](uint32_t place) {
+        if (ix.entries[place]->recordptr.get() != record)
+            return false;
+        ix.freq[place] = digits(record + ix.freqat[place]);
+        ix.freqs++;
+        return true;
+    };
+    if (auto w = ix.words.find(wordtext(record)); w != ix.words.end())
+        for (uint32_t p = w->second; p != NOCODE; p = ix.sameword[p])
+            if (update(p))
+                return;
+    for (uint32_t place : ix.loose)
+        if (update(place))
+            return;
+}
+
+// The first candidate whose running total exceeds a draw below the total.
+static int drawn(const int *totals, int n, int total)
+{
+    int r = getrandom(total);
+    if (r < 0)
+        return -1;
+    const int *t = std::upper_bound(totals, totals + n, r);
+    return t < totals + n ? static_cast<int>(t - totals) : -1;
 }
 
 recnode *select_match()
 {
-    int r = getrandom(prob_tot);
-    for (int i = 0; i < numnodes; i++)
-        if (prob_array[i] > r && r >= 0)
-            return nodearray[i];
-    return nullptr;
+    int i = drawn(prob_array, numnodes, prob_tot);
+    return i >= 0 ? nodearray[i] : nullptr;
 }
 
 void apply_vf_single(char *record, int n)
@@ -805,7 +1009,7 @@ void apply_vf_single(char *record, int n)
     else
         return;
     std::memcpy(f, fourdigits(freq), 4);
-    freqepoch++;
+    notefrequency(record);
 }
 
 void getdictent(t_dict_lookup *lookup)
@@ -816,12 +1020,14 @@ void getdictent(t_dict_lookup *lookup)
         lookup->error = 1;
         return;
     }
-    locate_matches(lookup, t);
-    recnode *chosen = numnodes > 0 && prob_tot > 0 ? select_match() : nullptr;
-    if (chosen == nullptr) {
+    const candlist &c = dictionary ? candidates(lookup, t) : scratchlist;
+    int total = c.total.empty() ? 0 : c.total.back();
+    int i = total > 0 ? drawn(c.total.data(), static_cast<int>(c.total.size()), total) : -1;
+    if (i < 0) {
         lookup->error = 3;
         return;
     }
+    recnode *chosen = lexindex[static_cast<size_t>(t)].entries[c.place[static_cast<size_t>(i)]];
     apply_vf_single(chosen->recordptr.get(), lookup->vf);
     lookup->dictionary = chosen->recordptr.get();
     lookup->error = 0;
@@ -845,10 +1051,33 @@ void getwords(int start)
     scan_ilts();
 }
 
+// The newest entry of a terminal whose text is the word, through the index.
+static const char *newestword(const termindex &ix, std::string_view word)
+{
+    long best = -1;
+    if (auto w = ix.words.find(word); w != ix.words.end())
+        best = w->second;
+    for (size_t k = ix.loose.size(); k-- > 0 && static_cast<long>(ix.loose[k]) > best;) {
+        const char *record = ix.entries[ix.loose[k]]->recordptr.get();
+        if (record[0] != 0 && wordtext(record) == word) {
+            best = ix.loose[k];
+            break;
+        }
+    }
+    return best >= 0 ? ix.entries[static_cast<size_t>(best)]->recordptr.get() : nullptr;
+}
+
 const char *exactword(const char *pattern, const recnode *list)
 {
     if (pattern == nullptr || pattern[0] == 0)
         return nullptr;
+    // A whole terminal asked for a word without "*": its index answers.
+    if (list != nullptr && list->terminal >= 0 && list->terminal < dictterm && dictionary &&
+        dictionary[list->terminal] == list) {
+        std::string_view word = wordtext(pattern);
+        if (word.find('*') == std::string_view::npos)
+            return newestword(worded(lexindex[static_cast<size_t>(list->terminal)]), word);
+    }
     for (; list != nullptr; list = list->previous) {
         const char *record = list->recordptr.get();
         if (record[0] != 0 && match_wild(pattern + 1, record + 1, '"', '"'))

@@ -58,11 +58,41 @@ static const char *endof(const char *s, int end)
     return e;
 }
 
+// As wild, with each text ended by its first character `end` or its zero, so
+// that the ends are found while comparing rather than before.
 int match_wild(const char *pattern, const char *text, int pend, int tend)
 {
     if (pattern == nullptr || text == nullptr)
         return 0;
-    return wild(pattern, endof(pattern, pend), text, endof(text, tend));
+    const auto pe = static_cast<unsigned char>(pend), te = static_cast<unsigned char>(tend);
+    auto pdone = [pe](const char *p) { return *p == 0 || static_cast<unsigned char>(*p) == pe; };
+    auto tdone = [te](const char *t) { return *t == 0 || static_cast<unsigned char>(*t) == te; };
+    const char *p = pattern, *t = text;
+    const char *star = nullptr;       // pattern position after the latest "*"
+    const char *retry = nullptr;      // text position that "*" will take next
+    for (;;) {
+        if (!pdone(p) && *p == '*') {
+            while (!pdone(p) && *p == '*')
+                p++;
+            if (pdone(p))
+                return 1;             // a final "*" takes the rest
+            star = p;
+            retry = t;
+            continue;
+        }
+        bool pover = pdone(p), tover = tdone(t);
+        if (pover && tover)
+            return 1;
+        if (!pover && !tover && *p == *t) {
+            p++;
+            t++;
+            continue;
+        }
+        if (star == nullptr || tdone(retry))
+            return 0;
+        p = star;
+        t = ++retry;
+    }
 }
 
 // The end of one item of a list: the next separator outside quote marks.

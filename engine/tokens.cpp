@@ -265,11 +265,29 @@ static void include()
 
 // ----------------------------------------------------------------- tokens
 
+// The rows of tokentable by the first character of their word, so that an
+// identifier is compared only with the keywords that start like it.
+struct keywordrows {
+    int count[256] = {};
+    unsigned char row[256][NTOKENWORDS];
+    keywordrows()
+    {
+        for (int i = 0; i < NTOKENWORDS - 1; i++) {
+            auto c = static_cast<unsigned char>(tokentable[i].tokenword[0]);
+            row[c][count[c]++] = static_cast<unsigned char>(i);
+        }
+    }
+};
+
 int str2tok()
 {
-    for (int i = 0; i < NTOKENWORDS - 1; i++)
-        if (std::strcmp(tokentable[i].tokenword, identbuf) == 0)
-            return static_cast<unsigned char>(tokentable[i].token);
+    static const keywordrows rows;
+    auto c = static_cast<unsigned char>(identbuf[0]);
+    for (int k = 0; k < rows.count[c]; k++) {
+        const tokenelement &e = tokentable[rows.row[c][k]];
+        if (std::strcmp(e.tokenword, identbuf) == 0)
+            return static_cast<unsigned char>(e.token);
+    }
     return 0;
 }
 
@@ -339,6 +357,16 @@ void warn(int c, int state)
             states[state >= 0 && state <= 2 ? state : 0]);
 }
 
+static void addident(int c)
+{
+    if (iptr < IDENTSIZE - 1) {
+        identbuf[iptr++] = static_cast<char>(c);
+        identbuf[iptr] = 0;
+    } else {
+        v_err("identifier truncated: ", identbuf, "");
+    }
+}
+
 static void plain(int c)
 {
     switch (c) {
@@ -381,11 +409,20 @@ static void plain(int c)
         break;
     }
     if (identchar(c)) {
-        if (iptr < IDENTSIZE - 1) {
-            identbuf[iptr++] = static_cast<char>(c);
-            identbuf[iptr] = 0;
-        } else {
-            v_err("identifier truncated: ", identbuf, "");
+        addident(c);
+        // The rest of a word comes straight from the file: a round of the
+        // queue per character would cost more than the word itself.
+        while (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
+            int d = getc_unlocked(filestack[fsptr].fptr);
+            if (d == EOF || d == 255) {
+                pushback = EOFCH;
+            } else if (!identchar(d)) {
+                pushback = d;
+            } else {
+                addident(d);
+                continue;
+            }
+            break;
         }
         return;
     }
