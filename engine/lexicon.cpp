@@ -818,6 +818,11 @@ void getdictent(t_dict_lookup *lookup)
     }
     locate_matches(lookup, t);
     recnode *chosen = numnodes > 0 && prob_tot > 0 ? select_match() : nullptr;
+    if (chosen == nullptr && widen_clauses(lookup->fields.get(), true)) {
+        locate_matches(lookup, t);
+        chosen = numnodes > 0 && prob_tot > 0 ? select_match() : nullptr;
+        widen_clauses(lookup->fields.get(), false);
+    }
     if (chosen == nullptr) {
         lookup->error = 3;
         return;
