@@ -294,7 +294,9 @@ TEST_F(Expand, NodeTextsAsRulesWriteThem)
     t_treenode *far = string_to_node(convert_nodetext("N/124=b/@34").c_str());
     ASSERT_NE(far, nullptr) << "numbers of more than one byte";
     trees.push_back(far);
-    EXPECT_EQ(std::count(far->restrictions.get(), far->restrictions.get() + 1000, '|'), 124);
+    std::string restrictions = far->restrictions.get();
+    EXPECT_EQ(std::count(restrictions.begin(), restrictions.end(), '|'), 124);
+    EXPECT_EQ(restrictions.substr(restrictions.size() - 4), "?|b|");
     ASSERT_NE(far->indirections, nullptr);
     EXPECT_EQ(far->indirections->indir_node->fieldnum, 34);
     EXPECT_EQ(string_to_node("N[plural"), nullptr);
