@@ -84,6 +84,35 @@ constexpr int MAXASKLINES = 1000;   // lines of corefile 15 sent by ASK 14
 
 int numcode;                        // numeric code being read (escflg NUMPLANE)
 
+// Every push of a string gets a serial number, and every loop start keeps the
+// serial of the string it was read from. A loop start whose string has ended
+// is dropped, so that a loop end never jumps into text that is gone or has
+// been reused for another string.
+unsigned fnserial[NSTRINGS + 1];
+unsigned loopowner[NLOOPS];
+unsigned pushes;
+
+bool stacked(unsigned serial)
+{
+    for (int i = 1; i <= fnptr && i <= NSTRINGS; i++)
+        if (fnserial[i] == serial && fnstack[i] != nullptr)
+            return true;
+    return false;
+}
+
+void dropendedloops()
+{
+    int kept = 0;
+    for (int i = 0; i < loopptr && i < NLOOPS; i++)
+        if (stacked(loopowner[i])) {
+            loopstack[kept] = loopstack[i];
+            loopowner[kept++] = loopowner[i];
+        }
+    for (int i = kept; i < NLOOPS; i++)
+        loopstack[i] = nullptr;
+    loopptr = kept;
+}
+
 bool stringactive()
 {
     return fnptr > 0 && fnstack[fnptr] != nullptr;
@@ -91,8 +120,10 @@ bool stringactive()
 
 void popstring()
 {
-    if (fnptr > 0)
+    if (fnptr > 0) {
         fnstack[fnptr--] = nullptr;
+        dropendedloops();
+    }
 }
 
 // The next byte of the current string without taking it; 0 at its end or
@@ -157,8 +188,10 @@ void control(int t)
     int &result = vl_result[loopdepth];
     switch (t) {
     case KLOOP:
-        if (loopptr < NLOOPS)
+        if (loopptr < NLOOPS) {
+            loopowner[loopptr] = fnserial[fnptr];
             loopstack[loopptr++] = fnstack[fnptr];
+        }
         break;
     case KLOOPEND:
         if (loopptr > 0)
@@ -240,8 +273,10 @@ void initinput()
 
 void pushfn(const char *s)
 {
-    if (fnptr < NSTRINGS)
+    if (fnptr < NSTRINGS) {
         fnstack[++fnptr] = s;
+        fnserial[fnptr] = ++pushes;
+    }
 }
 
 // The interrupt key while strings run: every pushed string and loop is

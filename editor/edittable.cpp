@@ -37,7 +37,7 @@ constexpr edtable edittable[NEDITROWS] = {
     /*  18 cursor down */ {0x1, 20, 0x7b, {downline, downrec, downfield, lddown, picdown, downrec, downm, downfield}},
     /*  19 cursor right */ {0x0, 80, 0x0, {curright, curright, curright, ldright, picright, rightm, rightm, curright}},
     /*  20 cursor up */ {0x1, 20, 0x7b, {upline, uprec, upfield, ldup, picup, uprec, upm, upfield}},
-    /*  21 command */ {0x1, 200, 0xff, {prcmnd, prcmnd, prcmnd, noop, prcmnd, prcmnd, prcmnd, noop}},
+    /*  21 command */ {0x1, 200, 0xff, {prcmnd, prcmnd, prcmnd, noop, prcmnd, prcmnd, prcmnd, viewcmnd}},
     /*  22 insert-mode toggle */ {0x0, 200, 0x0, {inmode, inmode, inmode, noop, noop, inmode, inmode, inmode}},
     /*  23 reformat */ {0xe, 200, 0x0, {reformat, upfield, upfield, noop, remember, upm, upm, upfield}},
     /*  24 extend check */ {0x4, 200, 0x0, {extchk, extchk, extchk, noop, noop, extchk, extchk, noop}},

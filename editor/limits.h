@@ -80,6 +80,7 @@ inline constexpr int NERRFUNCS = 21;           // error_function 0..20
 inline constexpr int NMORPHTREES = 22;         // morph_passes rows 0..21
 inline constexpr int NMORPHPASSES = 6;         // entries of one row
 inline constexpr int ENGLINESIZE = 2048;       // one formatted engine message line
+inline constexpr size_t ECHOSIZE = 60;         // characters of an over-long input a message shows
 // Response analysis.
 inline constexpr int ERRWORDS = 100;           // response words and expected words compared
 inline constexpr size_t REPORTSIZE = 30000;    // the report of one comparison
@@ -115,9 +116,12 @@ inline constexpr int RULEBUFSIZE = 10000;      // rulebuf, second: one part of a
 inline constexpr int CFBUFSIZE = 8192;         // cf_buf: a whole compiled rule, 8191 characters
 inline constexpr int VARNAMESIZE = 32;         // one variable name: 31 characters
 inline constexpr int NCHOICEDEPTH = 20;        // choice groups open at once: 19
-inline constexpr int MAXNUMBYTE = 31;          // field, variable, element numbers and counts
-                                               // written as one byte: below every printing
-                                               // character of a compiled text
+inline constexpr int NUMESC = 31;              // field, element numbers and counts of a
+                                               // compiled text: 1..30 one byte, larger ones
+                                               // NUMESC and two digits, all bytes below ' '
+inline constexpr int MAXNUMTEXT = NUMESC - 1 + NUMESC * NUMESC;  // 991, the largest so written
+inline constexpr int MAXFIELDNUM = 255;        // a lexicon field number of a rule
+inline constexpr int MAXCHOICES = 127;         // alternatives of one choice group
 inline constexpr int MAXPRIORITY = 999;        // a transformation's priority
 inline constexpr int NODELIMIT = 1024;         // nodes of one tree before expansion stops
 inline constexpr int NGUARDREFS = 40;          // guard_array of a transformation: guards of

@@ -130,6 +130,8 @@ void v_vlinef(int n, const char *fmt, va_list ap)
     int k = std::vsnprintf(line, sizeof line, fmt, ap);
     if (k < 0)
         k = 0;
+    if (static_cast<size_t>(k) >= sizeof line)   // a cut line says so
+        std::memcpy(line + sizeof line - 4, "...", 3);
     v_line(n, 0, std::string_view(line, std::min<size_t>(static_cast<size_t>(k), sizeof line - 1)));
 }
 

@@ -172,6 +172,7 @@ int getrandom(int n);
 void reseed(long n);
 void printseed(int corefile);
 void v_err(const char *a, const char *b, const char *c);
+std::string echo(const char *text);   // an input as a message shows it: long ones cut, "..."
 v_text v_strdup(const char *text);    // null gives null
 
 // -------------------------------------------------------------- match.cpp
@@ -512,6 +513,11 @@ void purge_syntax();                  // every rule and transformation but the b
 void print_cf();
 void print_transf();
 std::string showrule(const char *text);  // a compiled text as a listing shows it
+// Numbers of a compiled text (field numbers, guard elements, choice counts),
+// 1 to MAXNUMTEXT, in bytes that are all below ' ' and so never taken for a
+// printing character or a variable mark.
+std::string numbertext(int n);
+int readnumber(const char **p);       // the number at p, 0 when none; p moves past it
 
 // ------------------------------------------------------------- expand.cpp
 // Expansion of a tree by the context-free rules, restriction strings, the
@@ -579,9 +585,12 @@ void findtag(const char *entry, int field, const char *tag);
 const char *locate_strings(const char *position);
 // A field restriction pattern that starts with this byte asks for a pointer
 // clause: the rest of the pattern is its tag (empty for the clause without
-// one), and the clause must list a pointer. No rule text can produce it.
+// one), and the clause must list a pointer. With TAGCLAUSE instead the
+// clause need only be there. No rule text can produce either.
 inline constexpr char POINTERCLAUSE = 29;
-int pointer_clause(const char *field, const char *tag, size_t taglen);
+inline constexpr char TAGCLAUSE = 30;
+int pointer_clause(const char *field, const char *tag, size_t taglen, bool needpointer = true);
+bool widen_clauses(char *fields, bool wide);   // POINTERCLAUSE to TAGCLAUSE, or back
 attr_list construct_attr_indir(t_treenode *node, const char *text);
 const char *forward_next_tag(const char *position);
 std::string wordclass(const char *entry);   // the identifier that starts field 2

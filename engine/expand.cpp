@@ -58,8 +58,16 @@ static const char *values(const char *p)
     }
 }
 
+// Past the number that follows a mark; past the mark alone without one.
+static const char *pastnumber(const char *p)
+{
+    const char *q = p + 1;
+    readnumber(&q);
+    return q;
+}
+
 // Past one element of a compiled text: a quoted text, an attribute list, a
-// restriction, or a mark with the number byte that follows it.
+// restriction, or a mark with the number or variable byte that follows it.
 static const char *skip1(const char *p)
 {
     switch (at(p)) {
@@ -72,12 +80,11 @@ static const char *skip1(const char *p)
         return q != nullptr ? q + 1 : p + std::strlen(p);
     }
     case '/':
-        if (p[1] == 0)
-            return p + 1;
-        p += 2;
+        p = pastnumber(p);
         return *p == '=' ? values(p + 1) : p;
     case '@':
     case '(':
+        return pastnumber(p);
     case CINHERIT:
     case CCHOOSE:
     case CSELECT:
@@ -363,10 +370,10 @@ const char *add_attachments(t_treenode *node, const char *text, int kind)
             break;
         }
         case '/': {
-            int field = at(p + 1);
+            p++;
+            int field = readnumber(&p);
             if (field == 0)
-                return p + 1;
-            p += 2;
+                return p;
             if (*p == '=')
                 p++;
             const char *end = values(p);
@@ -387,11 +394,12 @@ const char *add_attachments(t_treenode *node, const char *text, int kind)
             break;
         }
         case '@': {
-            if (p[1] == 0)
-                return p + 1;
+            p++;
+            int field = readnumber(&p);
+            if (field == 0)
+                return p;
             t_indirection ind = create_indir_node();
-            ind->fieldnum = at(p + 1);
-            p += 2;
+            ind->fieldnum = field;
             if (*p == ':') {
                 p++;
                 ind->tag = getident(&p);
@@ -510,8 +518,9 @@ void expand_node(t_treenode *node)
             p = child(node, &last, p);
             break;
         case '(': {
-            int n = static_cast<signed char>(p[1]);
-            p = n > 0 ? alternative(p + 2, getrandom(n)) : skip1(p);
+            const char *group = p + 1;
+            int n = readnumber(&group);
+            p = n > 0 ? alternative(group, getrandom(n)) : group;
             break;
         }
         case '|':
@@ -708,9 +717,9 @@ std::string convert_nodetext(const char *text)
         int n = 0;
         for (; *p >= '0' && *p <= '9'; p++)
             n = std::min(n * 10 + (*p - '0'), 1000);
-        if (n < 1 || n > MAXNUMBYTE)
+        if (n < 1 || n > MAXFIELDNUM)
             return false;
-        out += static_cast<char>(n);
+        out += numbertext(n);
         return true;
     };
     for (const char *p = text; *p;) {

@@ -74,16 +74,19 @@ const char *locate_strings(const char *position)
     return after;
 }
 
-// Whether the first clause of the field with this tag lists a pointer that
-// `findtag` could take: the lexicon's test for a leaf reached through an
-// indirection, quiet since it runs on every candidate entry.
-int pointer_clause(const char *field, const char *tag, size_t taglen)
+// Whether the field has a clause with this tag, the first of which (with
+// needpointer) lists a pointer that `findtag` could take: the lexicon's test
+// for a leaf reached through an indirection, quiet since it runs on every
+// candidate entry.
+int pointer_clause(const char *field, const char *tag, size_t taglen, bool needpointer)
 {
     bool cut = false;
     for (const char *p = field; *p && *p != '|';) {
         const char *next = splitclause(p, cut);
         if (static_cast<size_t>(substr[0].length) == taglen &&
             std::strncmp(substr[0].start, tag, taglen) == 0) {
+            if (!needpointer)
+                return 1;
             for (int i = 1; i < str_index; i += 2)
                 if (substr[i].length > 2 || (substr[i].length > 0 && *substr[i].start != '"'))
                     return 1;
@@ -92,6 +95,20 @@ int pointer_clause(const char *field, const char *tag, size_t taglen)
         p = next > p ? next : p + 1;
     }
     return 0;
+}
+
+// A leaf with an indirection takes an entry that points somewhere under the
+// tag. When no entry does, the lexicon tries again with the tag alone: the
+// word is then kept, and its indirection reports that it found no pointers.
+bool widen_clauses(char *fields, bool wide)
+{
+    bool any = false;
+    for (char *p = fields; p != nullptr && *p; p++)
+        if (*p == POINTERCLAUSE || *p == TAGCLAUSE) {
+            *p = wide ? TAGCLAUSE : POINTERCLAUSE;
+            any = true;
+        }
+    return any;
 }
 
 const char *forward_next_tag(const char *position)

@@ -1020,14 +1020,23 @@ void getdictent(t_dict_lookup *lookup)
         lookup->error = 1;
         return;
     }
-    const candlist &c = dictionary ? candidates(lookup, t) : scratchlist;
-    int total = c.total.empty() ? 0 : c.total.back();
-    int i = total > 0 ? drawn(c.total.data(), static_cast<int>(c.total.size()), total) : -1;
-    if (i < 0) {
+    // An entry with the tag but no pointer under it is taken only when no
+    // entry has a pointer there; the widened restriction is its own key.
+    auto draw = [lookup, t]() {
+        const candlist &c = dictionary ? candidates(lookup, t) : scratchlist;
+        int total = c.total.empty() ? 0 : c.total.back();
+        int i = total > 0 ? drawn(c.total.data(), static_cast<int>(c.total.size()), total) : -1;
+        return i < 0 ? nullptr : lexindex[static_cast<size_t>(t)].entries[c.place[static_cast<size_t>(i)]];
+    };
+    recnode *chosen = draw();
+    if (chosen == nullptr && widen_clauses(lookup->fields.get(), true)) {
+        chosen = draw();
+        widen_clauses(lookup->fields.get(), false);
+    }
+    if (chosen == nullptr) {
         lookup->error = 3;
         return;
     }
-    recnode *chosen = lexindex[static_cast<size_t>(t)].entries[c.place[static_cast<size_t>(i)]];
     apply_vf_single(chosen->recordptr.get(), lookup->vf);
     lookup->dictionary = chosen->recordptr.get();
     lookup->error = 0;

@@ -131,8 +131,8 @@ static int pattlist(const char *patterns, const char *pe, const char *text, cons
 {
     for (const char *p = patterns;;) {
         const char *end = itemend(p, ",", pe);
-        if (p < end && *p == POINTERCLAUSE) {
-            if (!pointer_clause(text, p + 1, static_cast<size_t>(end - p - 1)))
+        if (p < end && (*p == POINTERCLAUSE || *p == TAGCLAUSE)) {
+            if (!pointer_clause(text, p + 1, static_cast<size_t>(end - p - 1), *p == POINTERCLAUSE))
                 return 0;
         } else if (!listmatch(p, end, text, te)) {
             return 0;

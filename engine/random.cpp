@@ -2,6 +2,8 @@
 // multiplier 5 to the 5th, and its error line.
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <sys/time.h>
 #include "engine/engine.h"
 
@@ -36,10 +38,28 @@ void printseed(int corefile)
     v_linef(corefile, "Current random seed: %lu", static_cast<unsigned long>(seed));
 }
 
+std::string echo(const char *text)
+{
+    std::string_view s = text != nullptr ? text : "";
+    if (s.size() <= ECHOSIZE)
+        return std::string(s);
+    return std::string(s.substr(0, ECHOSIZE)) + "...";
+}
+
+// A message that would not fit its line shows each long part as a prefix,
+// so that the words after an echoed input are never cut off.
 void v_err(const char *a, const char *b, const char *c)
 {
-    v_linef(7, "ERROR %s %s %s %s %s", file_operation ? file_operation : "", file_position,
-            a ? a : "", b ? b : "", c ? c : "");
+    const char *op = file_operation ? file_operation : "";
+    std::string parts[3] = {a ? a : "", b ? b : "", c ? c : ""};
+    size_t length = std::strlen(op) + std::strlen(file_position) + 10;
+    for (const std::string &p : parts)
+        length += p.size();
+    if (length > ENGLINESIZE - 1)
+        for (std::string &p : parts)
+            p = echo(p.c_str());
+    v_linef(7, "ERROR %s %s %s %s %s", op, file_position, parts[0].c_str(), parts[1].c_str(),
+            parts[2].c_str());
 }
 
 v_text v_strdup(const char *text)

@@ -77,7 +77,7 @@ static bool read_one(Semantic_Trans &t)
         return false;
     }
     if (t.name.size() >= SEMBUFSIZE) {
-        v_err("Semantic Transformation name ", t.name.c_str(), " is too long");
+        v_err("Semantic Transformation name ", echo(t.name.c_str()).c_str(), " is too long");
         return false;
     }
     v_next();
@@ -94,7 +94,7 @@ static bool read_one(Semantic_Trans &t)
         }
         tok = jointokens(p.prototype, ',');
         if (p.prototype.size() >= SEMBUFSIZE) {
-            v_err("Preselection prototype ", p.prototype.c_str(), " is too long");
+            v_err("Preselection prototype ", echo(p.prototype.c_str()).c_str(), " is too long");
             return false;
         }
         if (tok == TEOF) {

@@ -1,6 +1,7 @@
 // The syntax file reader: context-free rules, transformations and the
 // PRESELECT rule compiled into texts in which control bytes mark the parts;
 // the rule and transformation stacks with their barriers, and the listings.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -121,15 +122,66 @@ static int number(const char *s)
     return n;
 }
 
-// A number written as one byte of the compiled text: 1 to MAXNUMBYTE, so
-// that it can never be taken for a printing character or a variable mark.
-static bool numbyte(int n, const char *what, const char *text)
+// ---------------------------------------------------------- numbers
+
+std::string numbertext(int n)
 {
-    if (n > MAXNUMBYTE) {
+    n = std::clamp(n, 1, MAXNUMTEXT);
+    if (n < NUMESC)
+        return std::string(1, static_cast<char>(n));
+    int m = n - NUMESC;
+    return {static_cast<char>(NUMESC), static_cast<char>(m / NUMESC + 1),
+            static_cast<char>(m % NUMESC + 1)};
+}
+
+int readnumber(const char **p)
+{
+    const unsigned char *s = reinterpret_cast<const unsigned char *>(*p);
+    if (*s == 0 || *s > NUMESC)
+        return 0;
+    if (*s < NUMESC) {
+        (*p)++;
+        return *s;
+    }
+    if (s[1] == 0 || s[1] > NUMESC || s[2] == 0 || s[2] > NUMESC) {
+        (*p)++;                       // a cut number: the escape alone
+        return 0;
+    }
+    *p += 3;
+    return NUMESC + (s[1] - 1) * NUMESC + (s[2] - 1);
+}
+
+// A number of the compiled text up to `limit`; a larger one is refused.
+static bool numberfits(int n, int limit, const char *what, const char *text)
+{
+    if (n > limit) {
         fault(what, text, "is out of range.");
         return false;
     }
     return true;
+}
+
+static void putnumber(int n)
+{
+    std::string s = numbertext(n);
+    putstr(s.data(), s.size());
+}
+
+// The count of a closed choice group into its placeholder byte; a count
+// written in more bytes moves the group's text up to make room.
+static void putcount(int at, int n)
+{
+    if (skipping)
+        return;
+    std::string s = numbertext(n);
+    int extra = static_cast<int>(s.size()) - 1;
+    if (rulepos + extra > RULEBUFSIZE - 2) {
+        toolong();
+        return;
+    }
+    std::memmove(rulebuf + at + 1 + extra, rulebuf + at + 1, static_cast<size_t>(rulepos - at));
+    std::memcpy(rulebuf + at, s.data(), s.size());
+    rulepos += extra;
 }
 
 // ------------------------------------------------------------- attributes
@@ -203,14 +255,14 @@ static void attrlist()
         int t = v_peep();
         if (t == TIDENT && context == TRRHS && number(identbuf) > 0) {
             int n = number(identbuf);
-            bool fits = numbyte(n, "Guard element", identbuf);
+            bool fits = numberfits(n, NGUARDREFS - 2, "Guard element", identbuf);
             next();
             if (v_peep() != '!') {
                 fault("! missing");
             } else {
                 put('!');
                 if (fits)
-                    put(n);
+                    putnumber(n);
                 next();
                 compoundput();
             }
@@ -294,8 +346,8 @@ static void restriction()
     int n = number(identbuf);
     if (n <= 0)
         fault("Missing field number in restriction.", identbuf, "");
-    else if (numbyte(n, "Field number", identbuf))
-        put(n);
+    else if (numberfits(n, MAXFIELDNUM, "Field number", identbuf))
+        putnumber(n);
     next();
     if (errorflag)
         return;
@@ -345,8 +397,8 @@ static void indirection()
     int n = v_peep() == TIDENT ? number(identbuf) : 0;
     if (n <= 0)
         fault("Missing field number in indirection.");
-    else if (numbyte(n, "Field number", identbuf))
-        put(n);
+    else if (numberfits(n, MAXFIELDNUM, "Field number", identbuf))
+        putnumber(n);
     next();
     if (!errorflag && v_peep() == ':') {
         put(':');
@@ -573,10 +625,10 @@ static void rhs()
         case ')':
             if (nestlevel > 0) {
                 put(')');
-                if (altcount[nestlevel] > MAXNUMBYTE)
-                    fault("Too many alternatives in a choice group.");
-                else if (!skipping)
-                    rulebuf[posstack[nestlevel]] = static_cast<char>(altcount[nestlevel]);
+                if (altcount[nestlevel] > MAXCHOICES)
+                    fault("Too many choices in group. ");
+                else
+                    putcount(posstack[nestlevel], altcount[nestlevel]);
                 curvar = cvstack[nestlevel];
                 nestlevel--;
             } else {

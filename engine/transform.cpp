@@ -170,7 +170,8 @@ static bool movable(const char *rhs, int n)
 {
     int uses = 0;
     for (const char *p = rhs; *p; p++) {
-        if (*p == '!' && static_cast<uchar>(p[1]) == n)
+        const char *q = p + 1;
+        if (*p == '!' && readnumber(&q) == n)
             return false;
         if (*p == ' ') {
             const char *e = p + 1;
@@ -304,13 +305,14 @@ const char *construct_attr_tran(t_treenode *node, const char *list)
     const char *p = list;
     while (*p && *p != ']') {
         if (*p == '!' && p[1] != 0) {
-            int n = static_cast<uchar>(p[1]);
-            const char *after = text_to_comp_array(p + 2, 1);
-            t_treenode *from = n < NGUARDREFS ? guard_array[n].first : nullptr;
+            const char *rest = p + 1;
+            int n = readnumber(&rest);
+            const char *after = text_to_comp_array(rest, 1);
+            t_treenode *from = n > 0 && n < NGUARDREFS ? guard_array[n].first : nullptr;
             comp_attr found =
                 from != nullptr && attr_index > 0 ? find_attr(from->attributes) : nullptr;
             comp_attr ca = found != nullptr ? dup_decon_comp_attr(found) : nullptr;
-            p = nextitem(after > p + 2 ? after : p + 2);
+            p = nextitem(after > rest ? after : rest);
             addattr(node, ca);
         } else if (*p == '-') {
             const char *after = text_to_comp_array(p + 1, 1);

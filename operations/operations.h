@@ -116,7 +116,7 @@ extern int savecore;                  // corefile VIEW returns to
 extern const char *savetempl;         // record template VIEW returns to
 
 void initviews();
-void view(); void viewterm();
+void view(); void viewterm(); void viewcmnd();
 
 // ------------------------------------------------------------- evaluate.cpp
 // The expression evaluator and the register numstack[oldindex].

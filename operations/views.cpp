@@ -254,3 +254,15 @@ void viewterm()
     leaveview();
     pushfn(entercmnd);
 }
+
+// The command key in the page view. The settings view is left as RETURN
+// leaves it, which opens the command line again; any other corefile shown
+// as a page (OBJECT 7) goes straight to the command line, so that it can
+// always be saved, given another view or left.
+void viewcmnd()
+{
+    if (viewshown == 0 && corenum == VIEWCORE)
+        viewterm();
+    else
+        prcmnd();
+}

@@ -320,10 +320,13 @@ TEST_F(Input, StackDepthsAreBounded)
     EXPECT_EQ(run(), "9876543210");
 
     static std::string starts;
-    starts = std::string(NLOOPS + 1, '\xFB') + "x";
+    starts = std::string(NLOOPS + 1, '\xFB') + "xy";
     pushfn(starts.c_str());
-    EXPECT_EQ(run(), "x");
-    EXPECT_EQ(loopptr, NLOOPS);
+    fetchchar();
+    EXPECT_EQ(holdch, 'x');
+    EXPECT_EQ(loopptr, NLOOPS);         // the 21st start was ignored
+    EXPECT_EQ(run(), "y");
+    EXPECT_EQ(loopptr, 0);              // and the string's end dropped the others
 
     static std::string counts;
     counts.clear();
@@ -333,6 +336,27 @@ TEST_F(Input, StackDepthsAreBounded)
     EXPECT_EQ(run(), "");               // every number was read, also the ignored one
     EXPECT_EQ(loopdepth, NLOOPS - 1);
     EXPECT_EQ(vl_result[NLOOPS - 1], 7);
+}
+
+// A loop start does not outlive its string: a later string's loop end finds
+// nothing to return to, even when it reuses the same text, while the end of
+// a function key string leaves the loop of the string below it alone.
+TEST_F(Input, LoopStartsEndWithTheirString)
+{
+    static char text[8];
+    std::strcpy(text, P_LOOP "a");
+    pushfn(text);
+    EXPECT_EQ(run(), "a");
+    EXPECT_EQ(loopptr, 0);
+    std::strcpy(text, "x" P_LEND "y");  // the old start would now point at the loop end
+    pushfn(text);
+    EXPECT_EQ(run(), "xy");
+
+    pushfn(P_LOOP "b" P_TEST "\x1b" "1" P_LEND "c");
+    std::strcpy(fn[1], "z");
+    vl_result[loopdepth] = 1;
+    EXPECT_EQ(run(), "bzbc");
+    EXPECT_EQ(loopptr, 0);
 }
 
 TEST_F(Input, UnmatchedEndsDoNothing)

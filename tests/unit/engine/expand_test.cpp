@@ -1,6 +1,7 @@
 // Expansion of trees by the compiled rules: guards, choice groups,
 // variables, attachments, the node and slot limits, preselections, FLATTEN,
 // and the restriction strings.
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,6 +76,38 @@ TEST_F(Expand, ChoiceGroupsDrawEachAlternativeAlike)
     EXPECT_NEAR(nested["N(X A Y)"], 1500, 150);
     EXPECT_NEAR(nested["N(X B D Y)"], 750, 120);
     EXPECT_NEAR(nested["N(X C D Y)"], 750, 120);
+}
+
+// Counts past one byte: every alternative of a large group comes up about
+// as often, and the text after the group is still read.
+TEST_F(Expand, LargeChoiceGroupsDrawEachAlternativeAlike)
+{
+    constexpr int PERALT = 60;
+    reseed(4242);
+    for (int size : {31, 32, 35, 40, 124, 127}) {
+        std::string rule = "G = (A0";
+        for (int i = 1; i < size; i++)
+            rule += " | A" + std::to_string(i);
+        syntax(rule + ") Z/@40 %\n");
+        std::map<std::string, int> seen;
+        for (int k = 0; k < size * PERALT; k++) {
+            t_treenode *t = grow("G");
+            ASSERT_NE(t->son, nullptr) << size;
+            ASSERT_NE(t->son->sibling, nullptr) << size;
+            EXPECT_STREQ(t->son->sibling->name.get(), "Z");
+            ASSERT_NE(t->son->sibling->indirections, nullptr);
+            EXPECT_EQ(t->son->sibling->indirections->indir_node->fieldnum, 40);
+            seen[t->son->name.get()]++;
+            purge_tree(t);
+            trees.pop_back();
+            d_table_count = 0;
+            delayptr = 0;
+        }
+        EXPECT_EQ(seen.size(), static_cast<size_t>(size));
+        for (auto &[name, n] : seen)
+            EXPECT_TRUE(n > PERALT / 2 && n < PERALT * 3 / 2) << size << " " << name << " " << n;
+        dump_syntax();
+    }
 }
 
 TEST_F(Expand, VariablesShareOneValue)
@@ -251,13 +284,21 @@ TEST_F(Expand, NodeTextsAsRulesWriteThem)
 {
     EXPECT_EQ(convert_nodetext("N[sing] / 5=b /+9 /\"a b\"/$2/@3"),
               "N[sing]/\x05=b\x13" "9\"a b\"\x13-2@\x03");
-    EXPECT_EQ(convert_nodetext("N/40=b"), "");
+    EXPECT_EQ(convert_nodetext("N/256=b"), "");
     t_treenode *n = string_to_node(convert_nodetext("N[plural]/5=b/$3").c_str());
     ASSERT_NE(n, nullptr);
     trees.push_back(n);
     EXPECT_EQ(valueof(n), 2);
     EXPECT_EQ(n->vf, -3);
     EXPECT_STREQ(n->restrictions.get(), "?|?|?|?|b|");
+    t_treenode *far = string_to_node(convert_nodetext("N/124=b/@34").c_str());
+    ASSERT_NE(far, nullptr) << "numbers of more than one byte";
+    trees.push_back(far);
+    std::string restrictions = far->restrictions.get();
+    EXPECT_EQ(std::count(restrictions.begin(), restrictions.end(), '|'), 124);
+    EXPECT_EQ(restrictions.substr(restrictions.size() - 4), "?|b|");
+    ASSERT_NE(far->indirections, nullptr);
+    EXPECT_EQ(far->indirections->indir_node->fieldnum, 34);
     EXPECT_EQ(string_to_node("N[plural"), nullptr);
     EXPECT_EQ(string_to_node("N)"), nullptr);
     EXPECT_EQ(string_to_node(""), nullptr);

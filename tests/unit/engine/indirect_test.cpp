@@ -175,6 +175,27 @@ TEST_F(Indirect, LeavesGetEntriesThatPointUnderTheirTag)
     EXPECT_EQ(newlines(), lines{});
 }
 
+// When no entry points under the tag, one that only has the tag is taken:
+// the word then stays, with the reason.
+TEST_F(Indirect, ATagWithoutPointersKeepsTheWord)
+{
+    t_treenode *n = makenode("V");
+    trees.push_back(n);
+    add_attachments(n, "@\x06:none", 2);
+    terminal_node(n);
+    fill_word(n);
+    getdictent(n->dictionary);
+    EXPECT_EQ(word(n), "\"go\"");
+    EXPECT_EQ(n->dictionary->error, 0);
+    EXPECT_NE(std::strchr(n->dictionary->fields.get(), POINTERCLAUSE), nullptr)
+        << "the next lookup again prefers an entry with pointers";
+    process_indirect_ops(n);
+    EXPECT_EQ(word(n), "\"go\"");
+    std::string record = showrecord(entry("go"));
+    EXPECT_EQ(newlines(), (lines{"No pointers found for tag none, field 6 in " + record,
+                                 "No proper pointer obtained: tag none, field 6 in " + record}));
+}
+
 TEST_F(Indirect, AttributesOfTheNewWord)
 {
     t_treenode *n = leaf("go", "[plural]@\x06:pl[!number,past]");

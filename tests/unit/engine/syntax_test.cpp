@@ -202,33 +202,42 @@ TEST_F(Syntax, TheStatusTellsWhetherROOTWasRead)
     EXPECT_EQ(v_stat, 1);
 }
 
-TEST_F(Syntax, NumbersThatWouldNotFitTheirByteAreRefused)
+// Numbers past 30 take three bytes, all below the printing characters, so
+// that none can pass for a bar, a parenthesis or a quote.
+TEST_F(Syntax, NumbersBeyondTheirLimitsAreRefused)
 {
     std::string alts = "(A";
     for (int i = 0; i < 31; i++)
         alts += " | A";
+    std::string most = "(A";
+    for (int i = 1; i < MAXCHOICES; i++)
+        most += " | A";
     std::string deep(20, '(');
-    EXPECT_EQ(load("A = N/31=a N/@31 %\n"
-                   "B = N/32=a %\n"
-                   "C = N/@124 %\n"
-                   "D = " + alts + ") %\n"
+    EXPECT_EQ(load("A = N/30=a N/@31 %\n"
+                   "B = N/256=a %\n"
+                   "C = N/@124 X/@255 %\n"
+                   "D = " + most + " | A) %\n"
                    "E = " + alts.substr(0, alts.size() - 4) + ") %\n"
+                   "E2 = " + most + ") B %\n"
                    "F = CHOOSE abcdefghijklmnopqrstuvwxyz12345 : number ; X %\n"
                    "G = CHOOSE abcdefghijklmnopqrstuvwxyz123456 : number ; X %\n"
                    "H = " + deep + " %\n"
                    "I = CHOOSE a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r,s,t,u,v,w,x,y : number ; X %\n"
                    "J = CHOOSE a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r,s,t,u,v,w,x,y,z : number ; X %\n"),
-              (lines{err("B", "Field number", "32", "is out of range."),
-                     err("C", "Field number", "124", "is out of range."),
-                     err("D", "Too many alternatives in a choice group."),
+              (lines{err("B", "Field number", "256", "is out of range."),
+                     err("D", "Too many choices in group. "),
                      err("G", "Variable name too long. ", "abcdefghijklmnopqrstuvwxyz123456"),
                      err("H", "Choices Nested too deep. "),
                      err("J", "Too many variables active. ", "z")}));
-    EXPECT_EQ(rule("A"), "\x07 N/\x1f=a N@\x1f");
-    EXPECT_EQ(rule("E").substr(0, 3), "\x07(\x1f");
+    EXPECT_EQ(rule("A"), "\x07 N/\x1e=a N@\x1f\x01\x01");
+    EXPECT_EQ(rule("C"), "\x07 N@\x1f\x04\x01 X@\x1f\x08\x08");
+    EXPECT_EQ(rule("E").substr(0, 6), "\x07(\x1f\x01\x01|");
+    std::string e2 = rule("E2");
+    EXPECT_EQ(e2.substr(0, 6), "\x07(\x1f\x04\x04|") << "127 = 31 + 3 * 31 + 3";
+    EXPECT_EQ(e2.substr(e2.size() - 3), ") B");
     EXPECT_NE(rule("F"), "(none)");
     EXPECT_NE(rule("I"), "(none)");
-    for (const char *name : {"B", "C", "D", "G", "H", "J"})
+    for (const char *name : {"B", "D", "G", "H", "J"})
         EXPECT_EQ(rule(name), "(none)") << name;
 }
 
