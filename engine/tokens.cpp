@@ -227,6 +227,16 @@ void closeall()
     macrofree();
 }
 
+static void toomuch()
+{
+    char where[INCNAMESIZE + 40];
+    std::snprintf(where, sizeof where, "in '%s' line %d", filestack[fsptr].f_name.c_str(),
+                  filestack[fsptr].f_line);
+    v_err("too much included, reading stopped", where, "");
+    v_stat = 1;
+    closeall();
+}
+
 // "%include": the file named between the next two quote marks.
 static void include()
 {
@@ -249,6 +259,13 @@ static void include()
         v_stat = 1;
         return;
     }
+    // Files that include each other many times over: the inclusions of the
+    // whole load (refused ones too, each costing a message) and the bytes of
+    // the files opened are bounded, and the load stops where a bound is passed.
+    if (++inclusions > INCLUSIONLIMIT) {
+        toomuch();
+        return;
+    }
     if (fsptr + 1 >= NFILESTACK) {
         v_err("inclusion depth too great ", name, "");
         v_stat = 1;
@@ -260,18 +277,11 @@ static void include()
         v_stat = 1;
         return;
     }
-    // Files that include each other many times over: the whole load is
-    // bounded, and stops where the bound is passed.
     struct stat st;
     included += fstat(fileno(f), &st) == 0 ? st.st_size : 0;
-    if (++inclusions > INCLUSIONLIMIT || included > INCLUDEDTEXTLIMIT) {
+    if (included > INCLUDEDTEXTLIMIT) {
         std::fclose(f);
-        char where[INCNAMESIZE + 40];
-        std::snprintf(where, sizeof where, "in '%s' line %d", filestack[fsptr].f_name.c_str(),
-                      filestack[fsptr].f_line);
-        v_err("too much included, reading stopped", where, "");
-        v_stat = 1;
-        closeall();
+        toomuch();
         return;
     }
     fsptr++;
