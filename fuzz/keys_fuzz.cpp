@@ -31,7 +31,7 @@ static void ended()
 // Stack in use at the start of a run; a message sent much deeper down means
 // that some input makes the editor nest without bound.
 static const char *stackbase;
-inline constexpr long STACKREACH = 512 * 1024;
+inline constexpr long STACKREACH = 256 * 1024;
 
 static void tapped(const char *)
 {
@@ -47,7 +47,7 @@ static void tapped(const char *)
 // a length byte l and (l & 3) + 1 key bytes: the key typed (r + 1) * 16
 // times, up to RUNBYTES in all. Long runs of one key (resume keys, control
 // bytes, a command that shows a message) reach what short inputs cannot.
-inline constexpr size_t RUNBYTES = 1 << 15;
+inline constexpr size_t RUNBYTES = 1 << 12;
 
 static std::string expand(const uint8_t *data, size_t size)
 {

@@ -106,17 +106,23 @@ def main():
         data = mutate(keys, others, words, rng)
         work = tempfile.mkdtemp(dir=workdir)
         try:
-            args = prepare(case, repo, work)
-            try:
-                p = subprocess.run([kel] + args, input=data, cwd=work, env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                   timeout=RUNLIMIT, start_new_session=True)
-                err = p.stderr.decode("latin-1")
-                bad = p.returncode < 0 or p.returncode >= 128 or \
-                    "Sanitizer" in err or "runtime error:" in err
-                what = "status %d" % p.returncode
-            except subprocess.TimeoutExpired:
-                bad, err, what = True, "", "no end within %d s" % RUNLIMIT
+            # A run that does not end is tried once more from fresh files, so
+            # that a machine busy with other work does not count as a hang.
+            for attempt in range(2):
+                shutil.rmtree(work, ignore_errors=True)
+                os.mkdir(work)
+                args = prepare(case, repo, work)
+                try:
+                    p = subprocess.run([kel] + args, input=data, cwd=work, env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                       timeout=RUNLIMIT, start_new_session=True)
+                    err = p.stderr.decode("latin-1")
+                    bad = p.returncode < 0 or p.returncode >= 128 or \
+                        "Sanitizer" in err or "runtime error:" in err
+                    what = "status %d" % p.returncode
+                    break
+                except subprocess.TimeoutExpired:
+                    bad, err, what = True, "", "no end within %d s" % RUNLIMIT
             runs += 1
             if bad:
                 findings += 1
