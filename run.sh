@@ -46,12 +46,16 @@ sanitize)
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
   ;;
 fuzz)
-  # Each target for $2 seconds (default 60), seeded from the test cases, in a
-  # directory of its own under build-fuzz; a finding is left there as crash-*.
+  # $2 seconds (default 60) for each of the ten targets, shared out as nine
+  # tenths of it for each target, seeded from the test cases, in a directory
+  # of its own under build-fuzz (a finding is left there as crash-*), and the
+  # rest for a mutation run of the black-box cases' keys through the
+  # sanitized editor (findings left in build-fuzz/run-mutate).
   # The targets confine themselves to that directory (chroot), where the leak
   # checker cannot read /proc: leaks are left to the sanitizer build.
   command -v clang++ >/dev/null 2>&1 || { echo "run.sh fuzz: clang++ is needed" >&2; exit 2; }
-  secs=${2:-60}
+  total=${2:-60}
+  secs=$((total * 9 / 10))
   build build-fuzz -DKEL_FUZZ=ON -DKEL_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
   for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover; do
     dir=build-fuzz/run-$t
@@ -59,7 +63,7 @@ fuzz)
     mkdir -p "$dir/corpus"
     n=0
     case $t in
-      keys) seeds=$(ls tests/cases/*/*/keys) ;;
+      keys) seeds=$(ls tests/cases/*/*/keys) ;;   # as written, and decoded below
       tokens) seeds=$(find tests/cases/engine -path '*/in/*' -type f) ;;
       attributes) seeds=$(grep -rlis "attribute\|%define" tests/cases/engine --include='*' | grep '/in/') ;;
       lexicon) seeds=$(ls tests/cases/engine/lexicon-*/in/lex* tests/cases/engine/lexicon-*/in/more 2>/dev/null) ;;
@@ -71,12 +75,24 @@ fuzz)
       variants) seeds=$(ls tests/cases/analysis/*/in/merr tests/cases/analysis/*/in/tags tests/cases/analysis/*/in/ipa 2>/dev/null) ;;
     esac
     for f in $seeds; do n=$((n + 1)); cp "$f" "$dir/corpus/seed$n"; done
+    dict=
+    if [ $t = keys ]; then
+      for f in $seeds; do n=$((n + 1)); build-fuzz/fuzz/fuzz_kelkeys < "$f" > "$dir/corpus/seed$n"; done
+      dict=-dict=../../fuzz/keys.dict
+    fi
     echo "fuzz: $t for $secs s from $n seeds"
     (cd "$dir" && ASAN_OPTIONS=detect_leaks=0 ../fuzz/fuzz_$t -max_total_time="$secs" -max_len=4096 -timeout=20 \
-        -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 -artifact_prefix=./ corpus 2>log) ||
+        -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 -artifact_prefix=./ $dict corpus 2>log) ||
       { tail -40 "$dir/log"; echo "fuzz: $t found a fault; see $dir" >&2; exit 1; }
     grep -E "stat::number_of_executed_units|stat::new_units_added" "$dir/log" | sed "s/^/  /"
   done
+  dir=build-fuzz/run-mutate
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  echo "fuzz: mutations of the black-box cases for $((total * 10 - secs * 10)) s"
+  python3 fuzz/mutate.py build-fuzz/kel build-fuzz/fuzz/fuzz_kelkeys tests/cases fuzz/keys.dict \
+    $((total * 10 - secs * 10)) "$dir" ||
+    { echo "fuzz: the mutation run found a fault; see $dir" >&2; exit 1; }
   ;;
 bench)
   build build-bench -DKEL_BENCH=ON -DKEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release

@@ -13,6 +13,7 @@
 #include "analysis/analysis.h"
 #include "engine/engine.h"
 #include "screen/screen.h"
+#include "commands/commands.h"
 
 int rootset[NROOTS];
 int rootsetinit;
@@ -347,6 +348,10 @@ void err_analysis(const char *answer)
         treenode *tree = err_roottree(i);
         if (!rootset[i] || tree == nullptr)
             continue;
+        if (stopping()) {               // the interrupt key or an ending signal
+            err_Progress("Analysis interrupted");
+            return;
+        }
         all_variants(tree);
         v_line(MESSAGECORE, 0, "");
         v_line(MESSAGECORE, 0, "");

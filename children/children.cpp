@@ -89,7 +89,7 @@ ssize_t pipewrite(void *cookie, const char *buf, size_t size)
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             return -1;
-        if (takeinterrupt()) {
+        if (takeinterrupt() || endreq != 0) {  // the key, or the editor is to end
             abandoned = true;
             errno = EINTR;
             return -1;

@@ -110,6 +110,13 @@ extern int octflag;                   // 0: TAB expanded on reading; 1: kept
 extern int ioerr;                     // outcome of the last transfer, 0 or IOTRUNC..IONOFILE
 extern int linetype;                  // object of the line gline read last
 extern volatile std::sig_atomic_t abortreq;  // set by the interrupt key: stop the load
+extern volatile std::sig_atomic_t endreq;    // a hangup, quit or termination signal
+                                             // waits to end the editor: its number
+
+// Long work (loading, searching, generating, analysing) looks at this often
+// and gives up when it holds: the interrupt key or an ending signal asks for
+// it. Cheap enough for every pass of an inner loop.
+inline bool stopping() { return abortreq != 0 || endreq != 0; }
 
 void initfiles();                     // the settings above to their start values
 int tabcol(int col);                  // 1 when col is a tab stop
@@ -117,6 +124,7 @@ int gline(std::FILE *in);             // one line into the arena at avail; its l
 void gfile();                         // the range of curfile after the current line
 void getfile();                       // gfile, then its messages
 int pfile(std::FILE *out);            // the range of the current corefile; 0 or IOWRITE
+const char *lineprefix(int object);   // a line's prefix in files; null: not written
 
 void fpr();
 void fpw();
@@ -131,6 +139,7 @@ std::FILE *fopenregular(const char *name);
 // recover.cpp: every corefile with unsaved changes into a new recovery
 // file, each reported on standard error; the number that failed.
 int recoverfiles();
+void recoverfast();                   // the same from a signal handler, as a last resort
 void loadfile();
 void fetchfile();
 void appendfile();

@@ -187,6 +187,7 @@ int octflag = 0;                      // 0: TAB expanded to the next stop on rea
 int ioerr;                            // outcome of the last transfer: 0 or one of IOTRUNC..IONOFILE
 int linetype;                         // object of the line gline read last
 volatile std::sig_atomic_t abortreq;  // the interrupt key asks the load in hand to stop
+volatile std::sig_atomic_t endreq;    // set by the handler of the ending signals
 
 static std::FILE *fptr;               // the file being read
 static int64_t pichandle;             // picture of the line-drawing line read last
@@ -452,7 +453,7 @@ void gfile()
         if (first > 1)
             first--;
         last--;
-        if (abortreq != 0) {
+        if (stopping()) {
             abortreq = 0;
             if (ioerr == 0)
                 ioerr = IOTRUNC;
@@ -529,7 +530,7 @@ void appendfile()
 
 // ------------------------------------------------------------ writing
 
-static const char *prefix(int object)
+const char *lineprefix(int object)
 {
     switch (object) {
     case 0:
@@ -564,7 +565,7 @@ static bool putl(std::FILE *out, const LINE *line)
 // One line with its object prefix; a line drawing's data follows its line.
 static bool pline(std::FILE *out, const LINE *line)
 {
-    const char *p = prefix(line->object);
+    const char *p = lineprefix(line->object);
     if (p == nullptr)
         return true;
     if (p[0] != 0 && std::fwrite(p, 1, 2, out) != 2)

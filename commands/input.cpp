@@ -297,11 +297,9 @@ void fetchchar()
     for (;;) {
         termrefresh();
         int c;
-        if (stringactive()) {
-            checkend();
-            if (takeinterrupt())
-                interruptstrings();
-        }
+        checkend();                     // also between keys already read ahead
+        if (stringactive() && takeinterrupt())
+            interruptstrings();
         bool fromstring = stringactive();
         if (fromstring) {
             c = peekstr();

@@ -491,7 +491,7 @@ static const char *child(t_treenode *node, t_treenode **last, const char *p)
 void expand_node(t_treenode *node)
 {
     const char *name = node->name ? node->name.get() : "";
-    if (nodecount > NODELIMIT || abortreq != 0) {
+    if (nodecount > NODELIMIT || stopping()) {
         v_err("cf expansion terminated", name, "");
         terminal_node(node);
         return;

@@ -796,7 +796,7 @@ void exectrans()
         }
     }
     while (!ltstack.empty()) {
-        if (takeinterrupt()) {
+        if (takeinterrupt() || endreq != 0) {
             v_linef(7, "Abort -- %d words generated", numwords);
             v_stat = 2;
             return;

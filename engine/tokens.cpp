@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <exception>
+#include <sys/stat.h>
 #include <unistd.h>
 #include "engine/engine.h"
 #include "editor/charkind.h"
@@ -67,6 +68,8 @@ struct expansion {
 static expansion macrostack[MACRODEPTH + 1];  // entries 1..macroptr
 static int pushback = NOCHAR;         // a character of the file read too far
 static int64_t expanded;              // macro text used since the file was opened
+static int inclusions;                // files included since the file was opened
+static int64_t included;              // their bytes
 
 // Identifier characters: the word characters, and '%'.
 bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
@@ -224,6 +227,16 @@ void closeall()
     macrofree();
 }
 
+static void toomuch()
+{
+    char where[INCNAMESIZE + 40];
+    std::snprintf(where, sizeof where, "in '%s' line %d", filestack[fsptr].f_name.c_str(),
+                  filestack[fsptr].f_line);
+    v_err("too much included, reading stopped", where, "");
+    v_stat = 1;
+    closeall();
+}
+
 // "%include": the file named between the next two quote marks.
 static void include()
 {
@@ -246,6 +259,13 @@ static void include()
         v_stat = 1;
         return;
     }
+    // Files that include each other many times over: the inclusions of the
+    // whole load (refused ones too, each costing a message) and the bytes of
+    // the files opened are bounded, and the load stops where a bound is passed.
+    if (++inclusions > INCLUSIONLIMIT) {
+        toomuch();
+        return;
+    }
     if (fsptr + 1 >= NFILESTACK) {
         v_err("inclusion depth too great ", name, "");
         v_stat = 1;
@@ -255,6 +275,13 @@ static void include()
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");
         v_stat = 1;
+        return;
+    }
+    struct stat st;
+    included += fstat(fileno(f), &st) == 0 ? st.st_size : 0;
+    if (included > INCLUDEDTEXTLIMIT) {
+        std::fclose(f);
+        toomuch();
         return;
     }
     fsptr++;
@@ -504,6 +531,11 @@ static void comment(int c)
 static void replenish()
 {
     qreset();
+    if (fsptr >= 0 && stopping()) {   // the interrupt key or an ending signal
+        v_err("reading interrupted", "", "");
+        v_stat = 1;
+        closeall();
+    }
     if (fsptr < 0) {
         macrofree();
         pushback = NOCHAR;
@@ -575,6 +607,8 @@ bool openfile(const char *name, int lfr)
     qreset();
     lfret = lfr;
     expanded = 0;
+    inclusions = 0;
+    included = 0;
     std::FILE *f = fopenregular(name);
     if (f == nullptr) {
         v_err("unable to open file: ", name, "");

@@ -72,12 +72,33 @@ static void stepin(SPOS &p, const LINE *hdr)
 int charat(const SPOS &p) { return charin(p, header()); }
 void stepon(SPOS &p) { stepin(p, header()); }
 
+// A character that both ends a word and makes one (byte 4) would stop
+// both walks where they start: a unit always moves on by one at least, so
+// that a search by units ends on every text.
+static void atleastone(SPOS &p, const SPOS &from)
+{
+    if (p.l == from.l && p.c == from.c)
+        stepon(p);
+}
+
 void wordon(SPOS &p)
 {
+    SPOS from = p;
     while (!(kindof(charat(p)) & KDELIM))
         stepon(p);
     while (!(kindof(charat(p)) & KWORD))
         stepon(p);
+    atleastone(p, from);
+}
+
+static void sentenceon(SPOS &p)
+{
+    SPOS from = p;
+    while (!(kindof(charat(p)) & KSENTEND))
+        stepon(p);
+    while (!(kindof(charat(p)) & KWORD))
+        stepon(p);
+    atleastone(p, from);
 }
 
 // ---------------------------------------------------------------- matcher
@@ -152,7 +173,7 @@ struct MATCHER {
                 for (int n = 0;; n++) {
                     if (tryat(j, p, off))
                         return true;
-                    if (abortreq != 0)
+                    if (stopping())
                         return false;
                     if (p.l == hdr || (c == PGAP && n >= GAPREACH))
                         return false;
@@ -232,7 +253,7 @@ bool fastsearch(const unsigned char *pattern, SPOS &p)
     const LINE *hdr = header();
     SHAPE s = shapeof(pattern);
     bool byfirst = !s.negated && s.first >= 32 && pattern[0] >= 32;
-    while (p.l != hdr && abortreq == 0) {
+    while (p.l != hdr && !stopping()) {
         int len = textlength(p.l);
         const unsigned char *text = textbase + p.l->index;
         if (byfirst) {
@@ -254,7 +275,7 @@ bool fastsearch(const unsigned char *pattern, SPOS &p)
             for (; p.c <= len + 1; p.c++) {
                 if (matchshaped(pattern, s, p))
                     return true;
-                if ((p.c & 0xffff) == 0 && abortreq != 0)
+                if ((p.c & 0xffff) == 0 && stopping())
                     return false;
             }
         }
@@ -304,12 +325,7 @@ void moveoneunit()
     switch (scanunit) {
     case 0: stepon(p); break;
     case 1: wordon(p); break;
-    case 3:
-        while (!(kindof(charat(p)) & KSENTEND))
-            stepon(p);
-        while (!(kindof(charat(p)) & KWORD))
-            stepon(p);
-        break;
+    case 3: sentenceon(p); break;
     case 4: backone(p); break;
     case 6:
         if (curcore().viewtype == 0)
@@ -459,7 +475,7 @@ static void search(bool resume)
         if (found)
             toscanner(p);
     } else {
-        for (bool first = true; lp != header() && !found && abortreq == 0; first = false) {
+        for (bool first = true; lp != header() && !found && !stopping(); first = false) {
             found = basictest(first);
             if (!found)
                 moveoneunit();
@@ -507,7 +523,7 @@ void resnumber()
             stepon(p);
         }
     } else {
-        for (bool first = true; lp != header() && abortreq == 0; first = false) {
+        for (bool first = true; lp != header() && !stopping(); first = false) {
             if (basictest(first))
                 count++;
             moveoneunit();
@@ -561,7 +577,7 @@ void scantext()
                 letters++;
         }
         stepon(p);
-        if ((p.c & 0xffff) == 0 && abortreq != 0)
+        if ((p.c & 0xffff) == 0 && stopping())
             break;
     }
     v_line(STATSCORE, 0, "Word length table");

@@ -216,12 +216,17 @@ void delword()
 }
 
 // The scanner to the start of the next word: past the rest of this one to
-// a delimiter, then on to a letter or digit.
+// a delimiter, then on to a letter or digit; one character on at least,
+// for a character that is both (byte 4).
 void nextword()
 {
+    const LINE *from = lp;
+    int fromcol = cp;
     while (!(kindof(peepc()) & KDELIM))
         nextc();
     while (!(kindof(peepc()) & KWORD))
+        nextc();
+    if (lp == from && cp == fromcol)
         nextc();
 }
 

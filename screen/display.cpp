@@ -80,8 +80,11 @@ void defaultlayout()
     numfields = 10;
 }
 
+static bool answering;                // a message waits for RETURN or rubout
+
 void initdisplay()
 {
+    answering = false;
     windowtop = 2;
     windowend = 21;
     depth = 20;
@@ -619,11 +622,19 @@ void prtabs()
 
 // ---------------------------------------------------- help line and results
 
+// Waits never nest: a message shown while another waits for its answer
+// (the input stream shows some for keys it acts on itself, such as a resume
+// key with nothing suspended) is shown and left to the outer wait, so that
+// no run of keys makes the stack grow.
 int diserr(const char *message)
 {
     putstring(message, 'e');
+    if (answering)
+        return 1;
+    answering = true;
     gwtransmit("$e+");
     gcr();
+    answering = false;
     gwtransmit("$e-");
     clearhelp();
     return del;

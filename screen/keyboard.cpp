@@ -34,6 +34,21 @@ static bool waitinput(int fd)
     }
 }
 
+// The end of a terminal's input is its other side going away (a closed
+// window): the read fails with EIO, or gives nothing on a terminal in the
+// editor's character mode, where no key reads as an end. A terminal in line
+// mode ends its input with C-D, which stays an end of input as on a pipe.
+static bool inputgone(int fd, int err)
+{
+    if (err == EIO)
+        return true;
+    if (err != 0)
+        return false;
+    if (isatty(fd))
+        return termactive();
+    return errno == EIO;
+}
+
 static int rawgetc()
 {
     KEYSOURCE *s = inptr;
@@ -56,6 +71,8 @@ static int rawgetc()
                 return -2;
             continue;
         }
+        if (s == &stdinsource && inputgone(s->fd, n < 0 ? errno : 0))
+            termgone();
         s->eof = true;
         return -1;
     }

@@ -176,6 +176,7 @@ void WindowHandler(int sig);
 void ChldHandler(int sig);
 void EndHandler(int sig);
 void checkend();                      // ends the editor when a signal asked for it
+void termgone();                      // the terminal has gone: ends as a hangup signal does
 bool takeinterrupt();                 // true, once, after the interrupt key
 
 // ---------------------------------------------------------------- render.cpp

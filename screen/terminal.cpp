@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include "screen/screen.h"
 #include "commands/commands.h"
@@ -39,7 +40,6 @@ static int nlines = 24, ncols = 80;   // window size last measured
 
 static int sigwfd = -1;               // write end of the wake-up pipe
 static volatile sig_atomic_t gotint, gottstp, gotcont, gotwinch, gotpipe, gotchld;
-static volatile sig_atomic_t gotend, endsig;  // a signal that ends the editor, and its number
 
 static const char cmdkey[] = "\x03";  // what an interrupt types
 
@@ -287,20 +287,53 @@ static void note(volatile sig_atomic_t &flag)
 
 void IntHandler(int) { abortreq = 1; note(gotint); }
 void SuspHandler(int) { note(gottstp); }
-void ResHandler(int) { note(gotcont); }
+void ResHandler(int)
+{
+    gottstp = 0;                      // a stop not yet acted on is called off
+    note(gotcont);
+}
 void PipeHandler(int) { note(gotpipe); }
 void WindowHandler(int) { note(gotwinch); }
 void ChldHandler(int) { note(gotchld); }
+// An ending signal is acted on where the editor waits for a key, which long
+// work reaches soon by giving up (stopping()). When a second one comes after
+// ENDGRACE and the first has still not been acted on, the editor is stuck:
+// the recovery files are written from the handler and the process ends.
+inline constexpr long ENDGRACE = 1000;  // milliseconds the editor has to act on an ending signal
+static volatile sig_atomic_t ending;  // the editor is acting on the signal
+static timespec endsince;             // when the first ending signal came
+
+static void lastresort(int sig)
+{
+    if (active)
+        tcsetattr(termfd, TCSANOW, &oldintrps);
+    if (child_pid > 0)
+        kill(-child_pid, SIGCONT);    // a stopped driver sees its pipes close
+    recoverfast();
+    _exit(128 + sig);
+}
+
 void EndHandler(int sig)
 {
-    endsig = sig;
-    note(gotend);
+    int saved = errno;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (endreq == 0) {
+        endsince = now;
+        endreq = sig;
+    } else if (ending == 0 && (now.tv_sec - endsince.tv_sec) * 1000 +
+                                  (now.tv_nsec - endsince.tv_nsec) / 1000000 >= ENDGRACE) {
+        lastresort(sig);
+    }
+    errno = saved;
+    note(abortreq);
 }
 
 // A hangup, quit or termination: the terminal gets its modes back, unsaved
 // corefiles go to recovery files, and the editor ends.
 static void endbysignal(int sig)
 {
+    ending = 1;
     reseterm();
     std::fflush(stdout);
     endchildren();
@@ -311,8 +344,15 @@ static void endbysignal(int sig)
 
 void checkend()
 {
-    if (gotend)
-        endbysignal(endsig);
+    if (endreq != 0)
+        endbysignal(endreq);
+}
+
+void termgone()
+{
+    if (endreq == 0)
+        endreq = SIGHUP;
+    checkend();
 }
 
 bool takeinterrupt()
@@ -379,6 +419,8 @@ void setsig()
         struct sigaction sa{};
         sa.sa_handler = r.handler;
         sigemptyset(&sa.sa_mask);
+        if (r.sig == SIGTSTP)
+            sigaddset(&sa.sa_mask, SIGCONT);  // the order of the two is what counts
         sa.sa_flags = r.sig == SIGCHLD ? SA_RESTART | SA_NOCLDSTOP : 0;  // children end at any time
         sigaction(r.sig, &sa, nullptr);
     }
@@ -446,6 +488,7 @@ bool sigpoll()
     bool any = false;
     if (gotint) {
         gotint = 0;
+        abortreq = 0;                 // whatever it stopped has given up by now
         pushfn(cmdkey);
         any = true;
     }

@@ -457,3 +457,18 @@ TEST_F(Files, OverwriteOnAFullFileSystemKeepsTheOldFile)
     umount(mnt.c_str());
     rmdir(mnt.c_str());
 }
+
+// The recovery file written from a signal handler, as a last resort, holds
+// what the editor's own holds: each line with its object's prefix. Neither
+// writes over a file: the second gets a number.
+TEST_F(Files, RecoveryFromAHandlerWritesWhatTheEditorWould)
+{
+    std::string notes = file("notes", "one\n\\rtwo|x\n\\mthree\n");
+    command("FE" + notes + "\r");
+    curcore().edited = true;
+    EXPECT_EQ(recoverfiles(), 0);
+    recoverfast();
+    EXPECT_EQ(slurp(notes + ".save"), "one\n\\rtwo|x\n\\mthree\n");
+    EXPECT_EQ(slurp(notes + ".save1"), slurp(notes + ".save"));
+    curcore().edited = false;
+}

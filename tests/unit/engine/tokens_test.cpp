@@ -183,6 +183,29 @@ TEST_F(Tokens, IncludeOfAMissingFileIsReportedAndReadingGoesOn)
     EXPECT_EQ(l[0], "ERROR test input  unable to open file:  gone ");
 }
 
+// A file including itself 30 times over would be read 30^5 times: the load
+// stops at the bound on inclusions, naming the file and line it passed it
+// on; and the interrupt key ends a load at the next character.
+TEST_F(Tokens, InclusionsAreBoundedPerLoadAndALoadStopsWhenAsked)
+{
+    std::string bomb;
+    for (int i = 0; i < 30; i++)
+        bomb += "%include \"bomb\"\n";
+    file("bomb", bomb);
+    EXPECT_EQ(tokens("bomb", 0), (lines{"EOF"}));
+    lines l = newlines();
+    ASSERT_FALSE(l.empty());
+    EXPECT_EQ(l.back().rfind("ERROR test input  too much included, reading stopped in 'bomb' line ", 0), 0u)
+        << l.back();
+    EXPECT_LT(l.size(), static_cast<size_t>(INCLUSIONLIMIT) * 2);
+
+    file("calm", "a b c");
+    abortreq = 1;
+    EXPECT_EQ(tokens("calm", 0), (lines{"EOF"}));
+    abortreq = 0;
+    EXPECT_EQ(newlines().back(), "ERROR test input  reading interrupted  ");
+}
+
 TEST_F(Tokens, IncludedNameIsCutAt79)
 {
     file("n", "%include \"" + std::string(100, 'f') + "\" y");
