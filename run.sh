@@ -55,7 +55,7 @@ fuzz)
   command -v clang++ >/dev/null 2>&1 || { echo "run.sh fuzz: clang++ is needed" >&2; exit 2; }
   secs=${2:-60}
   build build-fuzz -DKEL_FUZZ=ON -DKEL_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
-  for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover; do
+  for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover check; do
     dir=build-fuzz/run-$t
     rm -rf "$dir"
     mkdir -p "$dir/corpus"
@@ -71,6 +71,7 @@ fuzz)
       semantic) seeds=$(ls tests/cases/semantic/*/in/sem 2>/dev/null) ;;
       recover) seeds=$(ls tests/cases/generate/recover/in/bad* tests/cases/generate/recover/files/stored 2>/dev/null) ;;
       variants) seeds=$(ls tests/cases/analysis/*/in/merr tests/cases/analysis/*/in/tags tests/cases/analysis/*/in/ipa 2>/dev/null) ;;
+      check) seeds=$(ls examples/formats/* 2>/dev/null) ;;
     esac
     for f in $seeds; do n=$((n + 1)); cp "$f" "$dir/corpus/seed$n"; done
     echo "fuzz: $t for $secs s from $n seeds"

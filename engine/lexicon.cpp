@@ -390,6 +390,7 @@ int readentry(int linktolexicon)
     entryreader e;
     dictptr = 0;
     file_position[0] = 0;
+    pinplace();                       // messages about the entry name its line
     for (;;) {
         int tok = v_peep();
         if (tok == TEOF)

@@ -920,3 +920,11 @@ void scan_ilts()
         slot.dictionary = iltstore[i].get();
     }
 }
+
+int lt_rule_count()
+{
+    int n = 0;
+    for (const auto &rule : ltruleheader)
+        n += rule != nullptr;
+    return n;
+}

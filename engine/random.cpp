@@ -36,10 +36,17 @@ void printseed(int corefile)
     v_linef(corefile, "Current random seed: %lu", static_cast<unsigned long>(seed));
 }
 
+void (*errhook)(const char *place, const char *a, const char *b, const char *c) = nullptr;
+
+// While a file is read the line begins with its name and line number.
 void v_err(const char *a, const char *b, const char *c)
 {
-    v_linef(7, "ERROR %s %s %s %s %s", file_operation ? file_operation : "", file_position,
-            a ? a : "", b ? b : "", c ? c : "");
+    const char *place = v_place();
+    v_errcount++;
+    if (errhook != nullptr)
+        errhook(place, a ? a : "", b ? b : "", c ? c : "");
+    v_linef(7, "%sERROR %s %s %s %s %s", place, file_operation ? file_operation : "",
+            file_position, a ? a : "", b ? b : "", c ? c : "");
 }
 
 v_text v_strdup(const char *text)

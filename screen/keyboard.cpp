@@ -128,5 +128,6 @@ int kelgetc()
         if (key != REFUSED)
             return key;
         termbeep();
+        termrefresh();                  // a burst of input may end here
     }
 }
