@@ -97,6 +97,7 @@ void read_terminals(const char *filename)
         else
             terminal_table[terminal_count++] = identbuf;
     }
+    closeall();                       // later messages are about no file
 }
 
 // ------------------------------------------------------------ lexicon store
@@ -468,6 +469,7 @@ void readdict(const char *filename)
     }
     file_position[0] = 0;
     v_linef(7, "Total Words: %ld. Number of Errors: %ld", numentries, numerrors);
+    closeall();                       // later messages are about no file
 }
 
 int readlexicon(const char *text, size_t len)

@@ -453,6 +453,7 @@ void readlextrans(const char *filename)
     anyloaded = true;
     read_lt_rules();
     file_position[0] = 0;
+    closeall();                       // later messages are about no file
 }
 
 int readlttext(const char *text, size_t len)

@@ -31,7 +31,7 @@ printf 'ROOT = Det[masc] N[masc] V %%\nNP = Det[nosuch] N %%\nVP = V | %%\n' > s
 printf 'number (sg; pl)\n' > badattr
 printf 'text before\nRULE art\n  masc : "el" ;\n  fem "la" ;\n' > morph
 printf '{ a comment never closed\nDet N\n' > comment
-printf '"tab\there"|Det||1|\n' > tabbed
+printf 'ROOT = N/"a\tb" %%\n' > tabbed
 printf 'ROOT = N %%\n%%include "part"\n' > main
 printf 'A = N %%\nB = N[nosuch] %%\n' > part
 cat > expected <<'END'
@@ -45,14 +45,15 @@ END
 expect 1 expected attr terms lex syn
 cat > expected <<'END'
 badattr:1: error: Inappropriate char ';'
-badattr:2: error: Inappropriate EOF
+badattr:1: error: Inappropriate identifier: pl
+badattr:1: error: Inappropriate EOF
+comment:2: error: end of file within comments (a { without its })
 morph:1: error: text before first RULE
 morph:4: error: incomplete subrule (rule art)
-comment:2: error: end of file within comments (a { without its })
 tabbed:1: warning: tab within quotes
-kel --check: 4 files, 5 errors, 1 warning
+kel --check: 4 files, 6 errors, 1 warning
 END
-expect 1 expected badattr morph --kind terminals comment --kind lexicon tabbed
+expect 1 expected --kind attributes badattr --kind auto morph --kind terminals comment --kind syntax tabbed
 # An error in an included file names that file and its line.
 cat > expected <<'END'
 part:2: error: Unknown attribute nosuch (B)
@@ -97,7 +98,7 @@ timeout 60 "$kel" --check --kind terminals cyclea > out 2>&1
 st=$?
 [ "$st" -eq 1 ] || problem "include cycle: status $st"
 grep -q '^cycle[ab]:1: error: inclusion depth too great cycle[ab]' out || { problem "include cycle:"; head -5 out; }
-printf 'x\n' > unknown
+printf '= = =\n' > unknown
 printf 'unknown:1: error: cannot tell what kind of description file this is: give it with --kind\nkel --check: 1 file, 1 error, 0 warnings\n' > expected
 expect 1 expected unknown
 
