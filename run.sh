@@ -38,8 +38,10 @@ demo)
   exec build/kel examples/sample.txt
   ;;
 test)
-  build build
-  (cd build && ctest --output-on-failure -j "$jobs")
+  # The tests are built whatever the cache holds (demo turns them off), and a
+  # run in which no test ran fails.
+  build build -DKEL_TESTS=ON
+  (cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
   ;;
 sanitize)
   build build-asan -DKEL_SANITIZE=ON
@@ -57,7 +59,7 @@ fuzz)
   total=${2:-60}
   secs=$((total * 9 / 10))
   build build-fuzz -DKEL_FUZZ=ON -DKEL_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
-  for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover; do
+  for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover check; do
     dir=build-fuzz/run-$t
     rm -rf "$dir"
     mkdir -p "$dir/corpus"
@@ -73,6 +75,7 @@ fuzz)
       semantic) seeds=$(ls tests/cases/semantic/*/in/sem 2>/dev/null) ;;
       recover) seeds=$(ls tests/cases/generate/recover/in/bad* tests/cases/generate/recover/files/stored 2>/dev/null) ;;
       variants) seeds=$(ls tests/cases/analysis/*/in/merr tests/cases/analysis/*/in/tags tests/cases/analysis/*/in/ipa 2>/dev/null) ;;
+      check) seeds=$(ls examples/formats/* 2>/dev/null) ;;
     esac
     for f in $seeds; do n=$((n + 1)); cp "$f" "$dir/corpus/seed$n"; done
     dict=

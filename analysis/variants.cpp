@@ -170,6 +170,7 @@ void readvariantfile(const char *filename, const char *operation, void (*body)()
     file_position[0] = 0;
     openfile(filename, 0);            // a file not opened gives the end at once
     body();
+    closeall();                       // later messages are about no file
     file_operation = "";
     file_position[0] = 0;
 }

@@ -136,6 +136,9 @@ int readfile(const char *name, char *buf, int size);
 // anything else fails as a missing file would.
 int openregular(const char *name);
 std::FILE *fopenregular(const char *name);
+// Corefiles (bit n) whose last SAVE, OVERWRITE or UPDATE failed; a run that
+// ends with one of them still unsaved ends with status 1.
+extern uint32_t savefailures;
 // recover.cpp: every corefile with unsaved changes into a new recovery
 // file, each reported on standard error; the number that failed.
 int recoverfiles();

@@ -21,6 +21,7 @@
 #include "operations/operations.h"
 
 char stringbuf[STRINGFILESIZE];       // string file being read for a template
+uint32_t savefailures;
 
 // Procedures run from their own buffers: a procedure may load another one
 // while its own text is still on the input stack. With at most NSTRINGS
@@ -82,6 +83,7 @@ void faw()
         return;
     int fd = open(curfile, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) {
+        savefailures |= 1u << corenum;
         refuse("File already exists (or no write permission)");
         return;
     }
@@ -194,6 +196,7 @@ static int64_t pichandle;             // picture of the line-drawing line read l
 
 void initfiles()
 {
+    savefailures = 0;
     lfonly = 1;
     fetchstyle = 1;
     octflag = 0;
@@ -717,6 +720,7 @@ static bool replacefile(const char *name)
 
 static void writefailed()
 {
+    savefailures |= 1u << corenum;
     if (ioerr == 0)
         ioerr = IOWRITE;
     diserr(" Write Failed ");
@@ -733,6 +737,7 @@ void savefile()
         return;
     }
     curcore().edited = false;
+    savefailures &= ~(1u << corenum);
 }
 
 void ovrwritefile()
@@ -748,6 +753,7 @@ void ovrwritefile()
         return;
     }
     f.edited = false;
+    savefailures &= ~(1u << corenum);
 }
 
 void join()

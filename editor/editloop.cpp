@@ -1,10 +1,12 @@
 // Start-up, the edit loop that dispatches every key through the edit table,
 // and leaving the editor.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include "editor/editor.h"
 #include "screen/screen.h"
 #include "commands/commands.h"
@@ -26,18 +28,27 @@ static char parfetch[PARFETCHSIZE];           // FETCH or NAME of the file argum
 
 static const char *const helptext[] = {
     "To start kel, use one of the following:",
-    "\tkel <filename>                   ",
-    "\tkel -p <procedurefilename>",
-    "\tkel -d <driverfilename>                   ",
+    "\tkel [-s] [filename]              edit a file (named, empty, when it does not exist)",
+    "\tkel [-s] -p <procedurefilename>  run a procedure file",
+    "\tkel [-s] -d <driverfilename>     run a driver program, whose output is the keystrokes",
+    "\tkel [-s] -- <filename>           a file whose name begins with \"-\"",
+    "\tkel --check [--kind KIND] FILE...  check description files and say where they are wrong",
+    "\tkel -h | --help                  this help",
+    "\tkel --version                    the version and the build date",
     "",
-    "Notes:                   ",
-    "(1) You MUST provide the exact path to <driverfilename> if                   ",
-    "it is not in the current directory.                   ",
+    "Options:",
+    "\t-s   write the forwarded lines on standard output even on a terminal",
     "",
-    "(2) To use gwkel, replace kel by gwkel.                   ",
+    "Notes:",
+    "(1) You MUST provide the exact path to <driverfilename> if",
+    "it is not in the current directory.",
     "",
-    "(3) For more help, see                   ",
-    "man kel",
+    "(2) Exit status: 0 done; 1 a procedure or driver file that cannot be",
+    "opened, corefiles left unsaved after a failed save, or errors found by",
+    "--check; 2 a wrong command line.",
+    "",
+    "(3) For more help, see",
+    "man kel and man 5 kel-files",
 };
 
 static int startmessage(const char *text)
@@ -91,10 +102,36 @@ static void getfpar()
     pushfn(parfetch);
 }
 
+static bool unsavedfailures();
+
+// A wrong command line: the message and the usage on standard error, status 2.
+static int usage(const char *message)
+{
+    std::fprintf(stderr, "kel: %s\nusage: kel [-s] [filename | -p procedurefile | -d driverfile | -- filename]\n"
+                 "       kel --check [--kind KIND] FILE...\n       kel -h | --help | --version\n",
+                 message);
+    return 2;
+}
+
+// A file named on the command line that cannot be used: status 1.
+static int cannotopen(const char *what, const char *name)
+{
+    std::fprintf(stderr, "kel: cannot open the %s file %s: %s\n", what, name, std::strerror(errno));
+    return 1;
+}
+
 int kelmain(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "-s") == 0) {  // the plain stream on a terminal
         plainstream = true;
+        argv[1] = argv[0];
+        argv++;
+        argc--;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--check") == 0)
+        return kelcheck(argc - 2, argv + 2);
+    bool dashdash = argc > 1 && std::strcmp(argv[1], "--") == 0;
+    if (dashdash) {                   // what follows is a file name, whatever it begins with
         argv[1] = argv[0];
         argv++;
         argc--;
@@ -106,19 +143,23 @@ int kelmain(int argc, char **argv)
     fparam4 = argc > 4 ? argv[4] : nullptr;
 
     // The long options a newcomer tries first; a file of either name is
-    // still opened as ./--help or ./--version.
-    if (argc == 2 && (std::strcmp(fparam1, "-h") == 0 || std::strcmp(fparam1, "--help") == 0))
+    // opened as ./--help or with "--".
+    if (!dashdash && argc == 2 && (std::strcmp(fparam1, "-h") == 0 || std::strcmp(fparam1, "--help") == 0))
         return help();
-    if (argc == 2 && std::strcmp(fparam1, "--version") == 0)
+    if (!dashdash && argc == 2 && std::strcmp(fparam1, "--version") == 0)
         return version();
-    if (argc == 2 && std::strcmp(fparam1, "-d") == 0)
-        return startmessage("You need to give the name of the driver file. Type kel -h for details.");
-    if (argc == 2 && std::strcmp(fparam1, "-p") == 0)
-        return startmessage("You need to give the name of the procedure file. Type kel -h for details.");
-    if (argc > 3)
-        return startmessage("Too many arguments. Type kel -h for details.");
-    bool driver = argc == 3 && std::strcmp(fparam1, "-d") == 0;
-    bool procedure = argc == 3 && std::strcmp(fparam1, "-p") == 0;
+    bool driver = !dashdash && argc >= 2 && std::strcmp(fparam1, "-d") == 0;
+    bool procedure = !dashdash && argc >= 2 && std::strcmp(fparam1, "-p") == 0;
+    if (driver && argc == 2)
+        return usage("You need to give the name of the driver file. Type kel -h for details.");
+    if (procedure && argc == 2)
+        return usage("You need to give the name of the procedure file. Type kel -h for details.");
+    if (!dashdash && !driver && !procedure && argc >= 2 && fparam1[0] == '-' && fparam1[1] != 0) {
+        std::string msg = std::string("unknown option ") + fparam1 + ". Type kel -h for details.";
+        return usage(msg.c_str());
+    }
+    if (argc > 3 || (argc == 3 && !driver && !procedure))
+        return usage("Too many arguments. Type kel -h for details.");
     if (driver && fparam2[0] == '/')
         dcall[2] = 0;                       // an absolute path is run as it stands
     if (driver && !buildcall(dcall, sizeof dcall, fparam2)) {
@@ -126,10 +167,17 @@ int kelmain(int argc, char **argv)
         std::snprintf(msg, sizeof msg,
                       "The name of the driver file is too long (at most %zu characters). "
                       "Type kel -h for details.", sizeof dcall - std::strlen(dcall) - 2);
-        return startmessage(msg);
+        return usage(msg);
     }
     if (procedure && !buildcall(fcall, sizeof fcall, fparam2))
-        return startmessage("The name of the procedure file is too long (at most 45 characters). Type kel -h for details.");
+        return usage("The name of the procedure file is too long (at most 45 characters). Type kel -h for details.");
+    if (procedure && access(fparam2, R_OK) != 0)
+        return cannotopen("procedure", fparam2);
+    if (driver) {                           // run as RUN runs it: ./name, or the absolute path
+        std::string path = fparam2[0] == '/' ? fparam2 : std::string("./") + fparam2;
+        if (access(path.c_str(), X_OK) != 0)
+            return cannotopen("driver", fparam2);
+    }
 
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
@@ -160,7 +208,19 @@ int kelmain(int argc, char **argv)
     reseterm();
     scrclear();
     flushout();
-    return 0;
+    return unsavedfailures() ? 1 : 0;
+}
+
+// Corefiles still unsaved after a save of theirs failed, told on standard error.
+static bool unsavedfailures()
+{
+    bool any = false;
+    for (int i = 0; i < NCORE; i++)
+        if (core[i].edited && (savefailures & (1u << i))) {
+            std::fprintf(stderr, "kel: corefile %d not saved: its save failed\n", i);
+            any = true;
+        }
+    return any;
 }
 
 void initstate()
@@ -248,7 +308,7 @@ void endofinput()
     reseterm();
     scrclear();
     flushout();
-    std::exit(0);
+    std::exit(unsavedfailures() ? 1 : 0);
 }
 
 void identify()

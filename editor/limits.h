@@ -157,3 +157,9 @@ inline constexpr size_t NSEMCLAUSES = 1000;    // clauses written for one expres
 inline constexpr int LTMORPHSIZE = 100;        // "[" expression "]" in a template: 99
 inline constexpr int NLTVARS = 200;            // variables of one rule (one byte each)
 inline constexpr int NLTPIECES = 50;           // patterns of one rule
+
+// The checker of description files (kel --check).
+inline constexpr int CHECKMAXMSGS = 100;          // messages printed per file; the rest counted
+inline constexpr long CHECKMAXBYTES = 32L << 20;  // a larger file is refused
+inline constexpr long CHECKMAXLINE = 1L << 16;    // a longer line: no text file, refused
+inline constexpr size_t CHECKGUESSBYTES = 1 << 16;  // bytes read to tell a file's kind

@@ -261,6 +261,7 @@ void readattr(const char *filename)
         return;
     gettypes();
     buildlookup();
+    closeall();                       // later messages are about no file
 }
 
 // ---------------------------------------------------------- delay table

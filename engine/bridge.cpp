@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "commands/commands.h"
 #include "screen/screen.h"
+#include "analysis/analysis.h"
 
 int installed;
 
@@ -282,14 +283,78 @@ void initgenra()
 
 // ------------------------------------------------------------ file loading
 
+// What a load brought in, by kind: a count and its noun.
+static long loadedcount(int row, const char **noun)
+{
+    long n = 0;
+    switch (row) {
+    case 1: *noun = "types"; return total_types - 1;
+    case 2:
+    case 3:
+        *noun = "rules";
+        for (const syn_rule *r = syntax_stack; r != nullptr && r->rules; r = r->next)
+            n++;
+        for (const transformation *t = trans_stack; t != nullptr && (t->first || t->functionPtr);
+             t = t->next)
+            n += t->functionPtr == nullptr;
+        return n;
+    case 4: *noun = "rules"; return numrules + 1;
+    case 5:
+        *noun = "tables";
+        for (const table *t = tablelist.get(); t != nullptr; t = t->next.get())
+            n++;
+        return n;
+    case 6: *noun = "terminals"; return terminal_count;
+    case 7: *noun = "entries"; return numentries;
+    case 8:
+        *noun = "tables";
+        for (const table *t = phontablelist.get(); t != nullptr; t = t->next.get())
+            n++;
+        return n;
+    case 9:
+        *noun = "classes";
+        for (const auto &row9 : mrdata)
+            n += row9[0] != 0;
+        return n;
+    case 10: *noun = "tags"; return static_cast<long>(taglist.size());
+    case 11: *noun = "transformations"; return static_cast<long>(sem_trans_list.size());
+    case 12: *noun = "rules"; return lt_rule_count();
+    default: *noun = "items"; return 0;
+    }
+}
+
+// One line on the help line and the forwarded stream after each load:
+// "lexicon.txt: 7053 entries, 2 errors (corefile 7)".
+static void loadsummary(int row, long errors0, long warnings0)
+{
+    const char *noun = "items";
+    long count = loadedcount(row, &noun);
+    long errors = v_errcount - errors0;
+    if (row == 7 && numerrors > NLEXERRORS)  // errors past the cap are only counted
+        errors += numerrors - NLEXERRORS;
+    long warnings = v_warncount - warnings0;
+    char msg[GWMSGSIZE];
+    const char *name = std::strrchr(curfile, '/') ? std::strrchr(curfile, '/') + 1 : curfile;
+    if (warnings > 0)
+        std::snprintf(msg, sizeof msg, "%s: %ld %s, %ld error%s, %ld warning%s (corefile 7)", name,
+                      count, noun, errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+    else
+        std::snprintf(msg, sizeof msg, "%s: %ld %s, %ld error%s (corefile 7)", name, count, noun,
+                      errors, errors == 1 ? "" : "s");
+    progress(msg);
+}
+
 static void load(int row, void (*reader)(const char *), char letter, int bit)
 {
+    long errors0 = v_errcount, warnings0 = v_warncount;
     safely([&] {
         uninstall_n(row);
         reader(curfile);
         putgenrafile(curfile, letter);
     });
+    closeall();
     installed |= bit;
+    loadsummary(row, errors0, warnings0);
 }
 
 void vreadattr() { load(1, readattr, 'a', ATBIT); }
@@ -301,34 +366,29 @@ void vreadmerror() { load(9, merror_readtables, 'e', MRBIT); }
 void vreadtag() { load(10, tag_readtables, 'g', TGBIT); }
 void vreadtrans() { load(12, readlextrans, 'x', LXBIT); }
 
-void vreadsyn()
-{
-    safely([] {
-        uninstall_n(3);
-        synstat = read_syntax(curfile);
-        userstat = 0;
-        putgenrafile(curfile, 's');
-    });
-    installed |= SYBIT;
-}
+static void readsyn(const char *name) { synstat = read_syntax(name); userstat = 0; }
+static void readuser(const char *name) { userstat = read_syntax(name); }
+static void readsem(const char *name) { read_sem_trans(name); }
 
-void vreaduser()
-{
-    safely([] {
-        uninstall_n(2);
-        userstat = read_syntax(curfile);
-        putgenrafile(curfile, 'u');
-    });
-    installed |= USBIT;
-}
+void vreadsyn() { load(3, readsyn, 's', SYBIT); }
+void vreaduser() { load(2, readuser, 'u', USBIT); }
 
 void vreadsem()
 {
+    long errors0 = v_errcount, warnings0 = v_warncount;
     safely([] {
         uninstall_n(11);
-        read_sem_trans(curfile);
+        readsem(curfile);
     });
+    closeall();
     installed |= SMBIT;
+    loadsummary(11, errors0, warnings0);
+}
+
+static void readlex(const char *name)
+{
+    initdict();
+    readdict(name);
 }
 
 void vreadlex()
@@ -337,13 +397,7 @@ void vreadlex()
         fail("Terminals file not present");
         return;
     }
-    safely([] {
-        uninstall_n(7);
-        initdict();
-        readdict(curfile);
-        putgenrafile(curfile, 'L');
-    });
-    installed |= LEBIT;
+    load(7, readlex, 'L', LEBIT);
 }
 
 void addlex()

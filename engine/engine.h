@@ -162,6 +162,13 @@ void closeall();                      // closes every open file silently, frees 
 [[gnu::format(printf, 1, 2)]] void setposition(const char *fmt, ...);
 bool identchar(int c);                // identifier character (with '%')
 bool readthrough(const char *text, size_t len, const std::function<void(const char *)> &reader);
+const char *v_place();                // "NAME:LINE: " of the current token while reading, else ""
+void pinplace();                      // messages name the current token's line until closeall
+extern long v_errcount;               // error lines written (v_err), ever
+extern long v_warncount;              // warning lines written (warn), ever
+// Seen by a checker before each warning line: "NAME:LINE: " or "", the
+// character's name and the state's.
+extern void (*warnhook)(const char *place, const char *what, const char *state);
 
 // ------------------------------------------------------------- random.cpp
 // Random numbers and the engine's error line.
@@ -173,6 +180,9 @@ void reseed(long n);
 void printseed(int corefile);
 void v_err(const char *a, const char *b, const char *c);
 std::string echo(const char *text);   // an input as a message shows it: long ones cut, "..."
+// Seen by a checker before each error line: the place (see v_place) and the
+// three texts.
+extern void (*errhook)(const char *place, const char *a, const char *b, const char *c);
 v_text v_strdup(const char *text);    // null gives null
 
 // -------------------------------------------------------------- match.cpp
@@ -641,6 +651,7 @@ void read_terminals(const char *filename); void clear_terminals();
 void initdict(); void readdict(const char *filename); void clearlexicon(); void printlex();
 void vary_frequency(const char *text); int match_single_attr(const char *record);
 void readlextrans(const char *filename); void purge_lt_rules(); void initialize_lt_rules();
+int lt_rule_count();                  // rules loaded
 void inittrans(int n); void exectrans();
 void clear_GP(); void global_preselect(); void interpret(); int gen_comp();
 void sentence_to_core(int n, int corefile); void make_choice(int i);
@@ -695,3 +706,13 @@ bool top_level(Semantic_Expr &expr, const char *text);  // false: the expression
 const Semantic_Trans *sem_match(const Semantic_Expr &expr);
 void read_sem_trans(const char *filename);
 void analyse_sem_expr(const char *text);       // the rule text or the failure into corefile 14
+
+// --------------------------------------------------------------- check.cpp
+// kel --check: description files loaded without the editor, their problems
+// printed as "FILE:LINE: error: MESSAGE" and "FILE:LINE: warning: MESSAGE".
+
+int checkkindnumber(const char *name);  // --kind's names and the short names; -1 unknown
+// Checks the files (name, kind or -1 for by content), printing to `to`;
+// 0 when no error was found, 1 otherwise.
+int checkfiles(const std::vector<std::pair<std::string, int>> &names, std::FILE *to);
+int kelcheck(int argc, char **argv);  // the arguments after --check; 2 on bad usage

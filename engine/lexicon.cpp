@@ -118,6 +118,7 @@ void read_terminals(const char *filename)
         else
             terminal_table[terminal_count++] = identbuf;
     }
+    closeall();                       // later messages are about no file
 }
 
 // ------------------------------------------------------------ lexicon store
@@ -469,6 +470,7 @@ int readentry(int linktolexicon)
     entryreader e;
     dictptr = 0;
     file_position[0] = 0;
+    pinplace();                       // messages about the entry name its line
     for (;;) {
         int tok = v_peep();
         if (tok == TEOF)
@@ -546,6 +548,7 @@ void readdict(const char *filename)
     }
     file_position[0] = 0;
     v_linef(7, "Total Words: %ld. Number of Errors: %ld", numentries, numerrors);
+    closeall();                       // later messages are about no file
 }
 
 int readlexicon(const char *text, size_t len)

@@ -453,6 +453,7 @@ void readlextrans(const char *filename)
     anyloaded = true;
     read_lt_rules();
     file_position[0] = 0;
+    closeall();                       // later messages are about no file
 }
 
 int readlttext(const char *text, size_t len)
@@ -919,4 +920,12 @@ void scan_ilts()
         iltstore[i] = v_strdup(lt_result);
         slot.dictionary = iltstore[i].get();
     }
+}
+
+int lt_rule_count()
+{
+    int n = 0;
+    for (const auto &rule : ltruleheader)
+        n += rule != nullptr;
+    return n;
 }

@@ -187,6 +187,7 @@ static void readwith(const char *filename, const char *operation, void (*reader)
     if (!openfile(filename, 0))
         return;
     reader();
+    closeall();                       // later messages are about no file
 }
 
 void new_readmorph(const char *filename) { readwith(filename, "morphology input", m_read); }

@@ -46,20 +46,27 @@ std::string echo(const char *text)
     return std::string(s.substr(0, ECHOSIZE)) + "...";
 }
 
-// A message that would not fit its line shows each long part as a prefix,
-// so that the words after an echoed input are never cut off.
+void (*errhook)(const char *place, const char *a, const char *b, const char *c) = nullptr;
+
+// While a file is read the line begins with its name and line number. A
+// message that would not fit its line shows each long part as a prefix, so
+// that the words after an echoed input are never cut off.
 void v_err(const char *a, const char *b, const char *c)
 {
+    const char *place = v_place();
     const char *op = file_operation ? file_operation : "";
     std::string parts[3] = {a ? a : "", b ? b : "", c ? c : ""};
-    size_t length = std::strlen(op) + std::strlen(file_position) + 10;
+    size_t length = std::strlen(place) + std::strlen(op) + std::strlen(file_position) + 10;
     for (const std::string &p : parts)
         length += p.size();
     if (length > ENGLINESIZE - 1)
         for (std::string &p : parts)
             p = echo(p.c_str());
-    v_linef(7, "ERROR %s %s %s %s %s", op, file_position, parts[0].c_str(), parts[1].c_str(),
-            parts[2].c_str());
+    v_errcount++;
+    if (errhook != nullptr)
+        errhook(place, parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
+    v_linef(7, "%sERROR %s %s %s %s %s", place, op, file_position, parts[0].c_str(),
+            parts[1].c_str(), parts[2].c_str());
 }
 
 v_text v_strdup(const char *text)

@@ -133,6 +133,7 @@ void read_sem_trans(const char *filename)
     std::reverse(sem_trans_list.begin(), sem_trans_list.end());   // newest first
     file_operation = "";
     file_position[0] = 0;
+    closeall();                       // later messages are about no file
 }
 
 int readsemtext(const char *text, size_t len)

@@ -931,6 +931,7 @@ int read_syntax(const char *filename)
     add_barrier();
     if (openfile(filename, 0))
         readrules();
+    closeall();                       // later messages are about no file
     file_operation = "";
     file_position[0] = 0;
     if (rootseen)

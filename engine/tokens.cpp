@@ -71,6 +71,23 @@ static int64_t expanded;              // macro text used since the file was open
 static int inclusions;                // files included since the file was opened
 static int64_t included;              // their bytes
 
+// Where the current token came from, for messages: the file's name as it was
+// given and the line, known from opening a file until the reading is closed.
+// The name is copied only when the token's file changes. A reader of one
+// entry per line pins the place at the entry's start. Errors of the reader
+// itself name the line being read.
+static bool placeknown;
+static bool placestale = true;        // a file was opened or closed since the copy
+static int placedepth = -1;           // filestack entry the copy came from
+static std::string placename;
+static int placeline;
+static bool pinned;
+static std::string pinname;
+static int pinline;
+static bool atreading;                // the message is about the character being read
+long v_errcount;
+long v_warncount;
+
 // Identifier characters: the word characters, and '%'.
 bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
 
@@ -118,10 +135,24 @@ static void countline()
 
 static void qreset() { tokenq.head = tokenq.tail = tokenq.length = 0; }
 
+static void noteplace(int t)
+{
+    if (fsptr < 0)
+        return;                       // the end token keeps the last file's place
+    if (placestale || placedepth != fsptr) {
+        placename = filestack[fsptr].f_name;
+        placedepth = fsptr;
+        placestale = false;
+    }
+    placeline = filestack[fsptr].f_line - (t == TLINEEND ? 1 : 0);
+    placeknown = true;
+}
+
 static void enqueue(int t)
 {
     if (tokenq.length >= TOKQSIZE)
         return;
+    noteplace(t);
     tokenq.queue[tokenq.tail] = static_cast<char>(t);
     tokenq.tail = (tokenq.tail + 1) % TOKQSIZE;
     tokenq.length++;
@@ -213,6 +244,7 @@ static void endfile()
     if (fsptr >= 0)
         filestack[fsptr--].f_name.clear();
     pushback = NOCHAR;
+    placestale = true;
 }
 
 void closeall()
@@ -225,14 +257,49 @@ void closeall()
     }
     pushback = NOCHAR;
     macrofree();
+    placeknown = pinned = false;
+    placestale = true;
 }
 
+void pinplace()
+{
+    pinned = placeknown;
+    if (pinned) {
+        pinname = placename;
+        pinline = placeline;
+    }
+}
+
+// "NAME:LINE: " while a file is being read, else "".
+const char *v_place()
+{
+    static char text[INCNAMESIZE + 24];
+    if (atreading && fsptr >= 0) {
+        const fileinf &f = filestack[fsptr];
+        std::snprintf(text, sizeof text, "%s:%d: ", f.f_name.c_str(), f.f_line);
+        return text;
+    }
+    if (!placeknown)
+        return "";
+    if (pinned)
+        std::snprintf(text, sizeof text, "%s:%d: ", pinname.c_str(), pinline);
+    else
+        std::snprintf(text, sizeof text, "%s:%d: ", placename.c_str(), placeline);
+    return text;
+}
+
+// An error found by the reader itself, at the line being read.
+static void readerr(const char *a, const char *b)
+{
+    atreading = true;
+    v_err(a, b, "");
+    atreading = false;
+}
+
+// The line of the file being read leads the message (see v_place).
 static void toomuch()
 {
-    char where[INCNAMESIZE + 40];
-    std::snprintf(where, sizeof where, "in '%s' line %d", filestack[fsptr].f_name.c_str(),
-                  filestack[fsptr].f_line);
-    v_err("too much included, reading stopped", where, "");
+    readerr("too much included, reading stopped", "");
     v_stat = 1;
     closeall();
 }
@@ -255,7 +322,7 @@ static void include()
     name[n] = 0;
     if (c == EOFCH) {                 // the name never ended: nothing to open
         pushback = EOFCH;
-        v_err("unable to open file: ", name, "");
+        readerr("unable to open file: ", name);
         v_stat = 1;
         return;
     }
@@ -267,13 +334,13 @@ static void include()
         return;
     }
     if (fsptr + 1 >= NFILESTACK) {
-        v_err("inclusion depth too great ", name, "");
+        readerr("inclusion depth too great ", name);
         v_stat = 1;
         return;
     }
     std::FILE *f = fopenregular(name);
     if (f == nullptr) {
-        v_err("unable to open file: ", name, "");
+        readerr("unable to open file: ", name);
         v_stat = 1;
         return;
     }
@@ -288,6 +355,7 @@ static void include()
     filestack[fsptr].fptr = f;
     filestack[fsptr].f_name = name;
     filestack[fsptr].f_line = 1;
+    placestale = true;
 }
 
 // ----------------------------------------------------------------- tokens
@@ -376,11 +444,22 @@ static const char *charname(int c)
     }
 }
 
+void (*warnhook)(const char *place, const char *what, const char *state) = nullptr;
+
 void warn(int c, int state)
 {
     static const char *const states[] = {"outside quotes/comments", "within quotes",
                                          "within comments"};
-    v_linef(7, "%s warning: %s %s", file_operation, charname(c),
+    char place[INCNAMESIZE + 24] = "";
+    if (fsptr >= 0) {                 // a line end or the end was counted already
+        const fileinf &f = filestack[fsptr];
+        int line = f.f_line - (c == '\n' || c == EOFCH ? 1 : 0);
+        std::snprintf(place, sizeof place, "%s:%d: ", f.f_name.c_str(), line < 1 ? 1 : line);
+    }
+    v_warncount++;
+    if (warnhook != nullptr)
+        warnhook(place, charname(c), states[state >= 0 && state <= 2 ? state : 0]);
+    v_linef(7, "%s%s warning: %s %s", place, file_operation, charname(c),
             states[state >= 0 && state <= 2 ? state : 0]);
 }
 
@@ -390,7 +469,7 @@ static void addident(int c)
         identbuf[iptr++] = static_cast<char>(c);
         identbuf[iptr] = 0;
     } else {
-        v_err("identifier truncated: ", identbuf, "");
+        readerr("identifier truncated: ", identbuf);
     }
 }
 
@@ -464,7 +543,7 @@ static void quoted(int c)
     case '"':
         istate = 0;
         if (ccount > 80)
-            v_err("warning: very long quoted string", "", "");
+            readerr("warning: very long quoted string", "");
         enqueue(TQUOTE);
         return;
     case '\n':
@@ -505,7 +584,7 @@ static void comment(int c)
     case '}':
         istate = 0;
         if (ccount > 300)
-            v_err("warning: very long comment", "", "");
+            readerr("warning: very long comment", "");
         return;
     case '{':
     case '|':
@@ -635,6 +714,7 @@ void testinput()
         for (int t; (t = v_peep()) != TEOF; v_next())
             v_line(7, 0, tok2str(t));
         v_line(7, 0, "end of input");
+        closeall();
     } catch (const std::exception &) {  // nothing thrown reaches the editor
         closeall();
         v_err("out of memory", "", "");

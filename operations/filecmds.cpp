@@ -164,10 +164,12 @@ void update()
     }
     if (!writenew(f.filname, st.st_mode & 07777)) {
         ioerr = IOWRITE;
+        savefailures |= 1u << corenum;
         refusef("Update failed: old file kept as %s", bak.c_str());
         return;
     }
     f.edited = false;
+    savefailures &= ~(1u << corenum);
 }
 
 // --------------------------------------------------------------------- LIST

@@ -222,7 +222,8 @@ void putstg(int64_t index, int count, int row)
 
 void wrline(LINE *line, int row)
 {
-    char f1 = pshift != 0 ? '-' : ' ';
+    // Rows below the text (the header stands for them) carry no flags.
+    char f1 = pshift != 0 && line != curcore().header ? '-' : ' ';
     char f2 = f1;
     int object = line->object;
     if (object != 0 && object != 5) {

@@ -145,5 +145,6 @@ int kelgetc()
         if (key != REFUSED)
             return key;
         termbeep();
+        termrefresh();                  // a burst of input may end here
     }
 }

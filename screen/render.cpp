@@ -448,8 +448,14 @@ void viewcancel()
     utf8 = latin1 = false;
 }
 
+// On a terminal every printable Latin-1 character is drawn as itself: the
+// view, unlike a front end, knows the locale's characters.
 void viewstart()
 {
+    if (utf8 || latin1)
+        for (int c = 0xa0; c < 0xff; c++)
+            if (c != 0xad)            // the soft hyphen stays a hyphen
+                outtran[c] = static_cast<unsigned char>(c);
     viewing = true;
     utf8in = utf8 && isatty(STDIN_FILENO);
     viewsize(screenview, LINES, COLS);

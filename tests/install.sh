@@ -17,9 +17,11 @@ problem() { echo "install: $*"; fail=1; }
 
 [ -x "$prefix/bin/kel" ] || problem "no executable bin/kel"
 [ -f "$prefix/share/man/man1/kel.1" ] || problem "no share/man/man1/kel.1"
+[ -f "$prefix/share/man/man5/kel-files.5" ] || problem "no share/man/man5/kel-files.5"
+[ -f "$prefix/share/kel/formats/lexicon.txt" ] || problem "no share/kel/formats/lexicon.txt"
 [ -f "$prefix/share/kel/sample.txt" ] || problem "no share/kel/sample.txt"
 [ -x "$prefix/share/kel/driver.sh" ] || problem "share/kel/driver.sh missing or not executable"
-extra=$(cd "$prefix" && find . -type f ! -path ./bin/kel ! -path ./share/man/man1/kel.1 ! -path './share/kel/*')
+extra=$(cd "$prefix" && find . -type f ! -path ./bin/kel ! -path ./share/man/man1/kel.1 ! -path ./share/man/man5/kel-files.5 ! -path './share/kel/*')
 [ -z "$extra" ] || problem "installed more than asked: $extra"
 
 if [ -x "$prefix/bin/kel" ]; then

@@ -172,6 +172,28 @@ if start edit sample.txt; then
     expect_row edit 0 "SHELL SCREEN BEFORE KEL" "exit: screen restored"
 fi
 
+# ------------------------------------------------------------- Latin-1
+# Every printable Latin-1 character is drawn as itself; a burst of input that
+# ends in a refused character is on the screen without another key; after
+# the view shifts sideways the rows below the text carry no flags.
+if start latin sample.txt; then
+    expect_row latin 23 "Command:" "latin-1: start"
+    keys latin Enter
+    wait_for 5 row_is latin 23 "" || fail "latin-1: command line not left"
+    keys latin -l "¿¡«»°£§€"
+    expect_row latin 2 "  ¿¡«»°£§ kel, an editor" "latin-1: drawn as typed"
+    expect_cursor latin "9,2" "latin-1: refused character at the end of the burst"
+    keys latin -l "$(printf '%090d' 0)"
+    expect_row latin 2 "--" "shift: the line's flags"
+    row_has latin 10 "--" && fail "shift: stale flags below the text: $(row latin 10)"
+    keys latin C-c
+    keys latin -l "by"
+    keys latin Enter
+    expect_row latin 22 "WARNING: corefile 1 not saved" "latin-1: bye warning"
+    keys latin Enter
+    finish latin
+fi
+
 # ------------------------------------------------------------ plain stream
 # -s: the forwarded lines, as a front end would read them.
 if start plain -s sample.txt; then

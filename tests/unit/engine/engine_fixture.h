@@ -63,11 +63,31 @@ protected:
     }
 
     // The lines of corefile 7 written since the last call.
-    std::vector<std::string> newlines()
+    // The lines written since the last call, as they stand.
+    std::vector<std::string> placedlines()
     {
         std::vector<std::string> all = corelines(7);
         std::vector<std::string> fresh(all.begin() + static_cast<long>(mark), all.end());
         mark = all.size();
+        return fresh;
+    }
+
+    // The same without the "NAME:LINE: " that error lines written while a
+    // file is read begin with (placedlines tests those).
+    std::vector<std::string> newlines()
+    {
+        std::vector<std::string> fresh = placedlines();
+        for (std::string &l : fresh) {
+            size_t colon = l.find(": ");
+            if (colon == std::string::npos || colon == 0)
+                continue;
+            size_t digits = l.rfind(':', colon - 1);
+            if (digits == std::string::npos || digits + 1 == colon)
+                continue;
+            if (l.find_first_not_of("0123456789", digits + 1) != colon)
+                continue;
+            l.erase(0, colon + 2);
+        }
         return fresh;
     }
 

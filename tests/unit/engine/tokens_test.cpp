@@ -193,9 +193,10 @@ TEST_F(Tokens, InclusionsAreBoundedPerLoadAndALoadStopsWhenAsked)
         bomb += "%include \"bomb\"\n";
     file("bomb", bomb);
     EXPECT_EQ(tokens("bomb", 0), (lines{"EOF"}));
-    lines l = newlines();
+    lines l = placedlines();
     ASSERT_FALSE(l.empty());
-    EXPECT_EQ(l.back().rfind("ERROR test input  too much included, reading stopped in 'bomb' line ", 0), 0u)
+    EXPECT_EQ(l.back().rfind("bomb:", 0), 0u) << l.back();
+    EXPECT_NE(l.back().find(": ERROR test input  too much included, reading stopped"), std::string::npos)
         << l.back();
     EXPECT_LT(l.size(), static_cast<size_t>(INCLUSIONLIMIT) * 2);
 
@@ -265,6 +266,41 @@ TEST_F(Tokens, Byte255EndsTheFile)
 {
     file("ff", "a b\xff" "c d");
     EXPECT_EQ(tokens("ff", 0), (lines{"identifier: a", "identifier: b", "EOF"}));
+}
+
+} // namespace
+
+namespace {
+
+// Error lines written while a file is read name the file and line of the
+// token, through includes; a lexicon entry's errors name the entry's line;
+// once the reading is closed, messages name no place.
+TEST_F(Tokens, ErrorLinesNameTheFileAndLine)
+{
+    file("attrs", "gender (masc, fem)\n%\n");
+    readattr("attrs");
+    file("terms", "N\n");
+    read_terminals("terms");
+    file("part", "B = N %\n\nC = N[nosuch] %\n");
+    file("syn", "A = N %\n%include \"part\"\nD = N[other] %\n");
+    placedlines();
+    read_syntax("syn");
+    std::vector<std::string> l = placedlines();
+    ASSERT_GE(l.size(), 2u);
+    EXPECT_EQ(l[0], "part:3: ERROR Syntax Input C Unknown attribute nosuch ");
+    EXPECT_EQ(l[2], "syn:3: ERROR Syntax Input D Unknown attribute other ");
+
+    initdict();
+    file("lex", "\"a\"|N|masc|1|\n\n\"b\"|N|numbr|1|\n\"c\"\n");
+    readdict("lex");
+    l = placedlines();
+    ASSERT_GE(l.size(), 3u);
+    EXPECT_EQ(l[0], "lex:3: ERROR lexicon input \"b\" Unknown attribute numbr ");
+    EXPECT_EQ(l[2], "lex:4: ERROR lexicon input \"c\" Entry has fewer than two complete fields  ");
+
+    v_err("after", "the", "reading");
+    EXPECT_EQ(placedlines(), (lines{"ERROR lexicon input  after the reading"}));
+    clearlexicon();
 }
 
 } // namespace

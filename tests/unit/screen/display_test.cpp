@@ -124,7 +124,7 @@ TEST_F(Display, LongLineShowsPlusAndShiftsSideways)
     EXPECT_EQ(m[1], "$TL2," + letters(0, 78));
 
     // Past the last column shown: the window moves by shiftc, the ruler
-    // is sent and every row is redrawn with "-" flags.
+    // is sent and every row of text is redrawn with "-" flags.
     curcore().curcol = 79;
     m = draw(0);
     EXPECT_EQ(pshift, 59);
@@ -138,7 +138,7 @@ TEST_F(Display, LongLineShowsPlusAndShiftsSideways)
     EXPECT_EQ(m[0][3 + 13], '.');       // column 73: tab stops right of it are not shown
     EXPECT_EQ(m[1], "$TF2,--");
     EXPECT_EQ(m[2], "$TL2," + letters(59, 41));
-    EXPECT_EQ(m[3], "$TF3,--");
+    EXPECT_EQ(m[3], "$TF3,  ");         // below the text: no flags
     EXPECT_EQ(m[4], "$TL3");
     EXPECT_EQ(m[40], "$TL21");
 
