@@ -267,20 +267,24 @@ std::string morph_line(const word_result &w)
         return label;
     };
     std::string person = label_of(drill.persons, drill.q.person);
-    std::string tense = label_of(drill.tenses, drill.q.tense);
     std::string as = exchanged(person);
     if (!as.empty() && !drill.q.person.empty())
         return w.response + ": " + as + "; " + subject() + " needs the " + person + ": " + w.expected;
-    as = exchanged(tense);
-    if (!as.empty() && !drill.q.tense.empty())
-        return w.response + ": " + as + "; the question asks for the " + tense + ": " + w.expected;
+    // Values that are tenses are named as the pack names its tenses.
+    auto named = [](const std::string &value) {
+        for (const pack_choice &c : drill.pack.tenses)
+            if (c.id == value)
+                return c.label;
+        return value_label(value);
+    };
     std::vector<std::string> g, e;
     for (const std::string &v : got)
-        g.push_back(value_label(v));
+        g.push_back(named(v));
     for (const std::string &v : want)
-        e.push_back(value_label(v));
-    return w.response + ": " + joined(g, ", ") + "; the question needs the " + joined(e, ", ") +
-           ": " + w.expected;
+        e.push_back(named(v));
+    std::string needs = want.size() == 1 && want[0] == drill.q.tense ? "; the question asks for the "
+                                                                     : "; the question needs the ";
+    return w.response + ": " + joined(g, ", ") + needs + joined(e, ", ") + ": " + w.expected;
 }
 
 // A homophone: the same sound, another ending; the endings are shown.
@@ -311,10 +315,6 @@ std::string word_line(const word_result &w)
     if (c == "LEX")
         return w.response + ": a related word" + (w.detail.empty() ? "" : " (" + w.detail + ")") +
                ", not the one asked: " + w.expected;
-    if (c == "MISSING")
-        return "missing word: " + w.expected;
-    if (c == "EXTRA")
-        return "extra word: " + w.response;
     if (c == "ELISION")
         return w.response + ": " + drill.pack.language + " writes " + w.expected;
     if (w.response.empty())
@@ -509,11 +509,21 @@ drill_reply drill_answer(const std::string &line)
         r.feedback = "Correct.";
         return r;
     }
+    // Missing words, then extra words, each kind on one line.
+    std::vector<std::string> missing, extra;
     for (const word_result &w : r.result.words) {
-        std::string l = word_line(w);
-        if (!l.empty())
+        if (w.cls == "MISSING")
+            missing.push_back(w.expected);
+        else if (w.cls == "EXTRA")
+            extra.push_back(w.response);
+        else if (std::string l = word_line(w); !l.empty())
             r.lines.push_back(l);
     }
+    if (!missing.empty())
+        r.lines.push_back((missing.size() > 1 ? "missing words: " : "missing word: ") +
+                          joined(missing, ", "));
+    if (!extra.empty())
+        r.lines.push_back((extra.size() > 1 ? "extra words: " : "extra word: ") + joined(extra, ", "));
     if (r.lines.empty())
         r.lines.push_back("not quite: the answer is " + drill.q.expected);
     r.feedback = joined(r.lines, ". ") + ".";

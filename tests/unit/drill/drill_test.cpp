@@ -110,11 +110,12 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
 
     std::string error;
     ASSERT_TRUE(drill_next(error));
-    r = wrong({{"MORPH", "finissons", "finissions", "pres/imp"},
+    r = wrong({{"MORPH", "finissons", "finissions", "present/imparfait"},
                {"APPROX", "finissons", "finisons", ""},
                {"PHONO", "finis", "finit", ""},
                {"MISSING", "nous", "", ""},
                {"EXTRA", "", "bien", ""},
+               {"MISSING", "vous", "", ""},
                {"ELISION", "j'aime", "je aime", ""},
                {"LEX", "aime", "adore", "syn"},
                {"MORPH", "a", "b", "odd"}});
@@ -122,11 +123,11 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
                            "finissions: imperfect; the question asks for the present: finissons",
                            "finisons: a spelling slip; it is written finissons",
                            "finit: sounds right, but is written finis (-s, not -t)",
-                           "missing word: nous",
-                           "extra word: bien",
                            "je aime: French writes j'aime",
                            "adore: a related word (syn), not the one asked: aime",
-                           "b: another form of a; the question needs a"}));
+                           "b: another form of a; the question needs a",
+                           "missing words: nous, vous",
+                           "extra word: bien"}));
     EXPECT_EQ(r.feedback.substr(0, 30), "finissions: imperfect; the que");
     EXPECT_EQ(r.feedback.back(), '.');
 

@@ -1,0 +1,10 @@
+{ Elision, in the second pass, once the words are known. }
+{ Field 11 of a verb is "asp" for an aspirate h. }
+RULE JE
+  1<11=asp> : "je" ;
+  1"a*" | 1"e*" | 1"i*" | 1"o*" | 1"u*" | 1"h*" |
+  1"à*" | 1"â*" | 1"é*" | 1"è*" | 1"ê*" | 1"î*" | 1"ô*" | 1"û*" : "j'^" ;
+  * : "je" ;
+RULE QUE
+  1"il*" | 1"elle*" | 1"on" : "qu'^" ;
+  * : "que" ;

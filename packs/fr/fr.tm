@@ -1,0 +1,2 @@
+{ French pack: subject pronoun, verb, the "que" of the subjunctive }
+PRO V QUE
