@@ -3,6 +3,7 @@
 // or damaged file refused with its name.
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 #include "exercise/exercise.h"
 
@@ -73,6 +74,36 @@ TEST_F(FrenchPack, QuestionsWithinASelectionAndTheirAnswers)
     EXPECT_NE(error.find("plusqueparfait"), std::string::npos);
 }
 
+// "je" elides before a vowel or a mute h, not before an aspirate h (verbiste
+// marks those verbs; the pack keeps the mark in field 11).
+TEST_F(FrenchPack, JeElidesBeforeAVowelOrMuteH)
+{
+    std::map<std::string, bool> aspirate;
+    std::ifstream in(fs::path(info.dir) / "verbs.le", std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        std::string word = to_utf8(line.substr(1, line.find('"', 1) - 1));
+        size_t at = 0;
+        for (int bars = 0; bars < 10 && at != std::string::npos; bars++)
+            at = line.find('|', at + 1);
+        aspirate[word] = at != std::string::npos && line.compare(at + 1, 3, "asp") == 0;
+    }
+    seed_questions(3);
+    int elided = 0, aspirated = 0;
+    for (int i = 0; i < 400; i++) {
+        question q = ask({"present", "1s", ""});
+        std::string verb = q.prompt.substr(4, q.prompt.size() - 5);   // "je (aimer)"
+        ASSERT_TRUE(aspirate.count(verb)) << q.prompt;
+        bool vowel = std::string("aeiouh").find(verb[0]) != std::string::npos ||
+                     verb.rfind("\xc3", 0) == 0;                       // é, â, ...
+        bool elides = vowel && !aspirate[verb];
+        EXPECT_EQ(q.expected.rfind(elides ? "j'" : "je ", 0), 0u) << q.prompt << " " << q.expected;
+        elided += elides;
+        aspirated += verb[0] == 'h' && aspirate[verb];
+    }
+    EXPECT_GT(elided, 0);
+    EXPECT_GT(aspirated, 0);
+}
+
 TEST_F(FrenchPack, TheSameSeedGivesTheSameQuestions)
 {
     auto run = [&] {
@@ -115,6 +146,24 @@ TEST_F(FrenchPack, MissingOrDamagedFilesAreNamed)
     EXPECT_NE(error.find("Unknown attribute"), std::string::npos) << error;
     fs::remove_all(copy);
     EXPECT_TRUE(load_pack(info.dir, other, error)) << error;
+}
+
+TEST(ItalianPack, PronounAndVerb)
+{
+    std::string dir = find_pack("it"), error;
+    if (dir.empty())
+        GTEST_SKIP() << "the Italian pack is not built";
+    pack_info info;
+    ASSERT_TRUE(load_pack(dir, info, error)) << error;
+    question q;
+    ASSERT_TRUE(make_question({"present", "1p", "g1"}, q, error)) << error;
+    EXPECT_EQ(q.prompt.rfind("noi (", 0), 0u) << q.prompt;
+    EXPECT_EQ(q.expected.substr(q.expected.size() - 4), "iamo") << q.expected;
+    std::string l1;
+    ASSERT_TRUE(to_latin1(q.expected, l1, error));
+    EXPECT_TRUE(check_answer(l1).correct);
+    ASSERT_TRUE(make_question({"subjunctive", "3s", ""}, q, error)) << error;
+    EXPECT_EQ(q.expected.rfind("che ", 0), 0u) << q.expected;
 }
 
 } // namespace
