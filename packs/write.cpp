@@ -71,7 +71,8 @@ std::string verb_group(const std::string &lang, const vverb &v, const vtemplate 
     if (ends_with(v.infinitive, "er") && t.name != ":aller")
         return "g1";
     const std::vector<std::string> &nous = t.forms[0][3];
-    if (ends_with(v.infinitive, "ir") && !nous.empty() && ends_with(nous[0], "issons"))
+    if ((ends_with(v.infinitive, "ir") || ends_with(v.infinitive, "ïr")) && !nous.empty() &&
+        (ends_with(nous[0], "issons") || ends_with(nous[0], "ïssons")))
         return "g2";
     return "g3";
 }

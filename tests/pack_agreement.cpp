@@ -100,6 +100,8 @@ bool conjugate(const std::string &program, const std::string &lang,
     return status == 0 && out.size() == verbs.size();
 }
 
+// Gives the leaf's cells of the type of `name` that value; a type's name
+// opens its cells, so that any entry's value agrees.
 void set_value(t_treenode *leaf, const char *name)
 {
     if (!lookup_attr(name))
@@ -169,6 +171,7 @@ int main(int argc, char **argv)
                 set_value(leaf, t.id.c_str());
                 set_value(leaf, persons[p][0]);
                 set_value(leaf, persons[p][1]);
+                set_value(leaf, "group");
                 bool has = p < static_cast<int>(rows.size()) && !rows[p].empty() && !rows[p][0].empty();
                 if (!match_attr(records[v], leaf->attributes)) {
                     skipped += has;

@@ -93,8 +93,10 @@ TEST_F(FrenchPack, JeElidesBeforeAVowelOrMuteH)
         question q = ask({"present", "1s", ""});
         std::string verb = q.prompt.substr(4, q.prompt.size() - 5);   // "je (aimer)"
         ASSERT_TRUE(aspirate.count(verb)) << q.prompt;
-        bool vowel = std::string("aeiouh").find(verb[0]) != std::string::npos ||
-                     verb.rfind("\xc3", 0) == 0;                       // é, â, ...
+        // What follows the pronoun decides: "je vais", "j'ai".
+        std::string form = q.expected.substr(q.expected.rfind("j'", 0) == 0 ? 2 : 3);
+        bool vowel = std::string("aeiouh").find(form[0]) != std::string::npos ||
+                     form.rfind("\xc3", 0) == 0;                       // é, â, ...
         bool elides = vowel && !aspirate[verb];
         EXPECT_EQ(q.expected.rfind(elides ? "j'" : "je ", 0), 0u) << q.prompt << " " << q.expected;
         elided += elides;
@@ -102,6 +104,60 @@ TEST_F(FrenchPack, JeElidesBeforeAVowelOrMuteH)
     }
     EXPECT_GT(elided, 0);
     EXPECT_GT(aspirated, 0);
+}
+
+// A noun subject's determiner: l', cet and mon before a vowel or a mute h,
+// le, la, ce and ma before a consonant or an aspirate h.
+TEST_F(FrenchPack, DeterminersBeforeVowelsAndAspirateH)
+{
+    std::map<std::string, bool> aspirate;
+    std::ifstream in(fs::path(info.dir) / "nouns.le", std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        aspirate[to_utf8(line.substr(1, line.find('"', 1) - 1))] = line.find("|asp|") != std::string::npos;
+    const std::map<std::string, std::string> before_vowel = {
+        {"le", "l'"}, {"la", "l'"}, {"ce", "cet"}, {"ma", "mon"}};
+    seed_questions(11);
+    int nouns = 0, elided = 0;
+    for (int i = 0; i < 300; i++) {
+        question q = ask({"present", "3s", ""});
+        std::string subject = q.prompt.substr(0, q.prompt.find(" ("));
+        size_t cut = subject.rfind("l'", 0) == 0 ? 2 : subject.find(' ') + 1;
+        std::string det = cut == 2 ? "l'" : subject.substr(0, cut - 1);
+        std::string noun = subject.substr(cut);
+        if (!aspirate.count(noun))
+            continue;                 // a pronoun subject
+        nouns++;
+        bool vowel = std::string("aeiouh").find(noun[0]) != std::string::npos ||
+                     noun.rfind("\xc3", 0) == 0;
+        bool elides = vowel && !aspirate[noun];
+        for (const auto &[plain, elided_form] : before_vowel) {
+            EXPECT_FALSE(elides && det == plain) << q.prompt;
+            EXPECT_FALSE(!elides && det == elided_form && plain != "ma") << q.prompt;
+        }
+        elided += det == "l'" || det == "cet" || (det == "mon" && elides);
+        EXPECT_EQ(q.expected.rfind(det == "l'" ? "l'" + noun : det + " " + noun, 0), 0u) << q.expected;
+    }
+    EXPECT_GT(nouns, 50);
+    EXPECT_GT(elided, 0);
+}
+
+// verbiste's other spellings (paie, paye) are taken as correct.
+TEST_F(FrenchPack, OtherSpellingsAreAccepted)
+{
+    seed_questions(5);
+    int found = 0;
+    for (int i = 0; i < 20000 && found < 2; i++) {
+        question q = ask({"present", "1s", "g1"});
+        if (q.prompt.find("ayer)") == std::string::npos)
+            continue;
+        found++;
+        std::string other = q.expected;
+        other.replace(other.size() - 2, 1, "y");          // paie -> paye
+        answer_result r = answer(other);
+        EXPECT_TRUE(r.correct) << q.expected << " / " << other;
+        EXPECT_EQ(r.score, 0);
+    }
+    EXPECT_EQ(found, 2);
 }
 
 TEST_F(FrenchPack, TheSameSeedGivesTheSameQuestions)
