@@ -4,14 +4,15 @@
 //
 // Selection: a pack's syntax file expands a clause rule CL whose alternatives
 // read the tense, person, number and group from CL's own attributes
-// (INHERIT; guards for "que" and for a group), drawing whatever CL lacks. A
-// question within a selection loads a one-line user syntax file, written
-// into a private temporary directory, that redefines the start rule as
+// (INHERIT; guards on the tense and person choose "que" and a noun subject),
+// drawing whatever CL lacks (the group: each group as often). A question
+// loads a one-line user syntax file, written into a private temporary
+// directory, that redefines the start rule as
 //     ROOT = CL[subjunctive, p1, sg, g2] %
-// with the selected values only. User rules are found before the pack's, so
-// the pack's own ROOT stays for plain generation. A tense left open is drawn
-// here from the pack's tenses with the engine's random generator (so a seed
-// gives the same questions), since the clause's guards need it known.
+// User rules are found before the pack's, so the pack's own ROOT stays for
+// plain generation. A tense or person left open is drawn here from the
+// pack's list with the engine's random generator (so a seed gives the same
+// questions), since the clause's guards need them known.
 #include "exercise/exercise.h"
 #include <algorithm>
 #include <cstdlib>
@@ -132,8 +133,11 @@ bool make_question(const selection &sel, question &q, std::string &error)
         return false;
     }
     std::string attrs = tense;
-    if (!sel.person.empty()) {
-        auto p = person_attributes.find(sel.person);
+    std::string person = sel.person;
+    if (person.empty())
+        person = loaded_pack.persons[getrandom(static_cast<int>(loaded_pack.persons.size()))].id;
+    {
+        auto p = person_attributes.find(person);
         if (p == person_attributes.end() || p->second.empty()) {
             error = "the " + loaded_pack.language + " pack has no person \"" + sel.person + "\"";
             return false;

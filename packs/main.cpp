@@ -16,7 +16,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kelpack: %s\n", error.c_str());
         return 1;
     }
-    std::printf("kelpack %s: %d verbs (%d in some tenses or persons only), %d left out, %d forms\n",
-                argv[1], counts.verbs, counts.partial, counts.left_out, counts.forms);
+    std::printf("kelpack %s: %d verbs (%d in some tenses or persons only, %d listed under "
+                "several templates), %d left out, %d forms\n",
+                argv[1], counts.verbs, counts.partial, counts.merged, counts.left_out, counts.forms);
     return 0;
 }

@@ -50,7 +50,9 @@ bool read_verbiste(const std::string &dir, const std::string &lang, vdata &data,
 struct pack_counts {
     int verbs = 0;                    // verbs in the lexicon
     int partial = 0;                  // of them, drilled in some persons or tenses only
-    int left_out = 0;                 // verbs with no tense complete enough to drill
+    int left_out = 0;                 // verbs with no person common to their tenses,
+                                      // or whose infinitive is no word
+    int merged = 0;                   // verbs listed under several templates, made one
     int forms = 0;                    // forms the pack can generate
 };
 

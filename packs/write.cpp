@@ -8,6 +8,7 @@
 // the first again), 11 "asp" for an aspirate h, 12 its group.
 #include "packs/packs.h"
 #include "exercise/exercise.h"
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -66,11 +67,12 @@ static bool ends_with(const std::string &s, const std::string &tail)
 std::string verb_group(const std::string &lang, const vverb &v, const vtemplate &t)
 {
     if (lang == "it")
-        return ends_with(v.infinitive, "are") ? "g1" : ends_with(v.infinitive, "ere") ? "g2" : "g3";
+        return ends_with(v.infinitive, "are") ? "g1" : ends_with(v.infinitive, "ire") ? "g3" : "g2";
     if (ends_with(v.infinitive, "er") && t.name != ":aller")
         return "g1";
     const std::vector<std::string> &nous = t.forms[0][3];
-    if (ends_with(v.infinitive, "ir") && !nous.empty() && ends_with(nous[0], "issons"))
+    if ((ends_with(v.infinitive, "ir") || ends_with(v.infinitive, "ïr")) && !nous.empty() &&
+        (ends_with(nous[0], "issons") || ends_with(nous[0], "ïssons")))
         return "g2";
     return "g3";
 }
@@ -134,19 +136,62 @@ static std::string verb_attributes(const vtemplate &t, bool &partial, int &forms
     return out;
 }
 
+// A template of full forms for a verb that verbiste lists under several
+// templates: its conjugator takes them in the order of their names, so the
+// first one's forms are expected and the others' differing spellings are
+// accepted variants.
+static vtemplate merged(const vdata &data, std::vector<const vverb *> entries)
+{
+    std::sort(entries.begin(), entries.end(),
+              [](const vverb *a, const vverb *b) { return a->tname < b->tname; });
+    vtemplate m;
+    m.ending = entries.front()->infinitive;
+    for (auto e = entries.begin(); e != entries.end(); ++e) {
+        const vtemplate &t = data.templates[data.tindex.at((*e)->tname)];
+        m.name += (m.name.empty() ? "" : "+") + t.name;
+        std::string stem = (*e)->infinitive.substr(0, (*e)->infinitive.size() - t.ending.size());
+        for (int k = 0; k < NTENSES; k++)
+            for (int p = 0; p < NPERSONS; p++)
+                for (const std::string &f : t.forms[k][p]) {
+                    std::vector<std::string> &to = m.forms[k][p];
+                    if (to.size() < MAXFORMS && std::find(to.begin(), to.end(), stem + f) == to.end())
+                        to.push_back(stem + f);
+                }
+    }
+    return m;
+}
+
 static bool write_verbs(const vdata &data, const std::string &lang, const fs::path &out,
                         pack_counts &counts, std::string &error)
 {
-    std::string tables, lex;
-    for (size_t n = 0; n < data.templates.size(); n++)
-        tables += template_tables(data.templates[n], static_cast<int>(n));
+    std::vector<vtemplate> templates = data.templates;
+    std::map<std::string, std::vector<const vverb *>> byname;
+    for (const vverb &v : data.verbs)
+        byname[v.infinitive].push_back(&v);
+    std::string lex;
     for (const vverb &v : data.verbs) {
-        auto it = data.tindex.find(v.tname);
-        if (it == data.tindex.end() || !ends_with(v.infinitive, data.templates[it->second].ending)) {
+        std::vector<const vverb *> &entries = byname[v.infinitive];
+        if (entries.empty())
+            continue;                 // written with its first entry
+        bool known = !v.infinitive.empty() && static_cast<unsigned char>(v.infinitive[0]) >= 'a';
+        for (const vverb *e : entries) {
+            auto it = data.tindex.find(e->tname);
+            known = known && it != data.tindex.end() &&
+                    ends_with(e->infinitive, data.templates[it->second].ending);
+        }
+        if (!known) {
             counts.left_out++;
+            entries.clear();
             continue;
         }
-        const vtemplate &t = data.templates[it->second];
+        int n = data.tindex.at(v.tname);
+        if (entries.size() > 1) {
+            counts.merged++;
+            n = static_cast<int>(templates.size());
+            templates.push_back(merged(data, entries));
+        }
+        entries.clear();
+        const vtemplate &t = templates[n];
         bool partial = false;
         int forms = 0;
         std::string attrs = verb_attributes(t, partial, forms);
@@ -160,14 +205,16 @@ static bool write_verbs(const vdata &data, const std::string &lang, const fs::pa
         counts.partial += partial;
         counts.forms += forms;
         std::string stem = v.infinitive.substr(0, v.infinitive.size() - t.ending.size());
-        std::string table = "T" + std::to_string(it->second);
+        std::string table = "T" + std::to_string(n);
         std::string index = "(tense,person.number)";
         std::string head = stem.empty() ? "" : inquotes(stem);
         lex += inquotes(v.infinitive) + "|V|" + attrs + "|1|" + head + table + index + "||" +
                inquotes("(" + v.infinitive + ")") + "|" + head + table + "b" + index + "|" + head +
-               table + "c" + index + "||" + (v.aspirate ? "asp" : "") + "|" +
-               group + "|\n";
+               table + "c" + index + "||" + (v.aspirate ? "asp" : "") + "|" + group + "|\n";
     }
+    std::string tables;
+    for (size_t n = 0; n < templates.size(); n++)
+        tables += template_tables(templates[n], static_cast<int>(n));
     std::string tables1, lex1;
     return latin1(tables, tables1, "verbiste's templates", error) &&
            latin1(lex, lex1, "verbiste's verbs", error) &&

@@ -1,2 +1,2 @@
-{ French pack: subject pronoun, verb, the "que" of the subjunctive }
-PRO V QUE
+{ pronoun, verb, the "que" of the subjunctive, determiner, noun }
+PRO V QUE DET N

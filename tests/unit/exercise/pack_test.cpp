@@ -3,6 +3,7 @@
 // or damaged file refused with its name.
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 #include "exercise/exercise.h"
 
@@ -73,6 +74,92 @@ TEST_F(FrenchPack, QuestionsWithinASelectionAndTheirAnswers)
     EXPECT_NE(error.find("plusqueparfait"), std::string::npos);
 }
 
+// "je" elides before a vowel or a mute h, not before an aspirate h (verbiste
+// marks those verbs; the pack keeps the mark in field 11).
+TEST_F(FrenchPack, JeElidesBeforeAVowelOrMuteH)
+{
+    std::map<std::string, bool> aspirate;
+    std::ifstream in(fs::path(info.dir) / "verbs.le", std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        std::string word = to_utf8(line.substr(1, line.find('"', 1) - 1));
+        size_t at = 0;
+        for (int bars = 0; bars < 10 && at != std::string::npos; bars++)
+            at = line.find('|', at + 1);
+        aspirate[word] = at != std::string::npos && line.compare(at + 1, 3, "asp") == 0;
+    }
+    seed_questions(3);
+    int elided = 0, aspirated = 0;
+    for (int i = 0; i < 400; i++) {
+        question q = ask({"present", "1s", ""});
+        std::string verb = q.prompt.substr(4, q.prompt.size() - 5);   // "je (aimer)"
+        ASSERT_TRUE(aspirate.count(verb)) << q.prompt;
+        // What follows the pronoun decides: "je vais", "j'ai".
+        std::string form = q.expected.substr(q.expected.rfind("j'", 0) == 0 ? 2 : 3);
+        bool vowel = std::string("aeiouh").find(form[0]) != std::string::npos ||
+                     form.rfind("\xc3", 0) == 0;                       // é, â, ...
+        bool elides = vowel && !aspirate[verb];
+        EXPECT_EQ(q.expected.rfind(elides ? "j'" : "je ", 0), 0u) << q.prompt << " " << q.expected;
+        elided += elides;
+        aspirated += verb[0] == 'h' && aspirate[verb];
+    }
+    EXPECT_GT(elided, 0);
+    EXPECT_GT(aspirated, 0);
+}
+
+// A noun subject's determiner: l', cet and mon before a vowel or a mute h,
+// le, la, ce and ma before a consonant or an aspirate h.
+TEST_F(FrenchPack, DeterminersBeforeVowelsAndAspirateH)
+{
+    std::map<std::string, bool> aspirate;
+    std::ifstream in(fs::path(info.dir) / "nouns.le", std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        aspirate[to_utf8(line.substr(1, line.find('"', 1) - 1))] = line.find("|asp|") != std::string::npos;
+    const std::map<std::string, std::string> before_vowel = {
+        {"le", "l'"}, {"la", "l'"}, {"ce", "cet"}, {"ma", "mon"}};
+    seed_questions(11);
+    int nouns = 0, elided = 0;
+    for (int i = 0; i < 300; i++) {
+        question q = ask({"present", "3s", ""});
+        std::string subject = q.prompt.substr(0, q.prompt.find(" ("));
+        size_t cut = subject.rfind("l'", 0) == 0 ? 2 : subject.find(' ') + 1;
+        std::string det = cut == 2 ? "l'" : subject.substr(0, cut - 1);
+        std::string noun = subject.substr(cut);
+        if (!aspirate.count(noun))
+            continue;                 // a pronoun subject
+        nouns++;
+        bool vowel = std::string("aeiouh").find(noun[0]) != std::string::npos ||
+                     noun.rfind("\xc3", 0) == 0;
+        bool elides = vowel && !aspirate[noun];
+        for (const auto &[plain, elided_form] : before_vowel) {
+            EXPECT_FALSE(elides && det == plain) << q.prompt;
+            EXPECT_FALSE(!elides && det == elided_form && plain != "ma") << q.prompt;
+        }
+        elided += det == "l'" || det == "cet" || (det == "mon" && elides);
+        EXPECT_EQ(q.expected.rfind(det == "l'" ? "l'" + noun : det + " " + noun, 0), 0u) << q.expected;
+    }
+    EXPECT_GT(nouns, 50);
+    EXPECT_GT(elided, 0);
+}
+
+// verbiste's other spellings (paie, paye) are taken as correct.
+TEST_F(FrenchPack, OtherSpellingsAreAccepted)
+{
+    seed_questions(5);
+    int found = 0;
+    for (int i = 0; i < 20000 && found < 2; i++) {
+        question q = ask({"present", "1s", "g1"});
+        if (q.prompt.find("ayer)") == std::string::npos)
+            continue;
+        found++;
+        std::string other = q.expected;
+        other.replace(other.size() - 2, 1, "y");          // paie -> paye
+        answer_result r = answer(other);
+        EXPECT_TRUE(r.correct) << q.expected << " / " << other;
+        EXPECT_EQ(r.score, 0);
+    }
+    EXPECT_EQ(found, 2);
+}
+
 TEST_F(FrenchPack, TheSameSeedGivesTheSameQuestions)
 {
     auto run = [&] {
@@ -115,6 +202,24 @@ TEST_F(FrenchPack, MissingOrDamagedFilesAreNamed)
     EXPECT_NE(error.find("Unknown attribute"), std::string::npos) << error;
     fs::remove_all(copy);
     EXPECT_TRUE(load_pack(info.dir, other, error)) << error;
+}
+
+TEST(ItalianPack, PronounAndVerb)
+{
+    std::string dir = find_pack("it"), error;
+    if (dir.empty())
+        GTEST_SKIP() << "the Italian pack is not built";
+    pack_info info;
+    ASSERT_TRUE(load_pack(dir, info, error)) << error;
+    question q;
+    ASSERT_TRUE(make_question({"present", "1p", "g1"}, q, error)) << error;
+    EXPECT_EQ(q.prompt.rfind("noi (", 0), 0u) << q.prompt;
+    EXPECT_EQ(q.expected.substr(q.expected.size() - 4), "iamo") << q.expected;
+    std::string l1;
+    ASSERT_TRUE(to_latin1(q.expected, l1, error));
+    EXPECT_TRUE(check_answer(l1).correct);
+    ASSERT_TRUE(make_question({"subjunctive", "3s", ""}, q, error)) << error;
+    EXPECT_EQ(q.expected.rfind("che ", 0), 0u) << q.expected;
 }
 
 } // namespace
