@@ -133,10 +133,11 @@ def check_elision(q, r):
 
 def check_missing(q, r):
     subject = parts(q)[0]
-    w = word(r, "MISSING")
-    if check("missing", w is not None, f"no MISSING word in {r}"):
-        check("missing", w["expected"] == subject and w["response"] == "", f"words {w}")
-        check("missing", "missing word: " + subject in r["feedback"], f"feedback {r['feedback']!r}")
+    missing = [w for w in r["words"] if w["class"] == "MISSING"]
+    check("missing", [(w["expected"], w["response"]) for w in missing]
+          == [(s, "") for s in subject.split(" ")], f"words {r['words']}")
+    check("missing", ("missing word: " if " " not in subject else "missing words: ")
+          + subject.replace(" ", ", ") in r["feedback"], f"feedback {r['feedback']!r}")
 
 
 def check_extra(q, r):
@@ -146,7 +147,13 @@ def check_extra(q, r):
         check("extra", "extra word: bien" in r["feedback"], f"feedback {r['feedback']!r}")
 
 
+def check_elided_right(q, r):
+    check("elided", r["correct"] is True and r["score"] == 0 and r["feedback"] == "Correct.",
+          f"{q['expected']} not right: {r}")
+
+
 cases = [
+    ("elided", lambda q: q["expected"].startswith("j'"), lambda q: q["expected"], check_elided_right),
     ("person", suits_person, lambda q: "nous " + parts(q)[1][:-3] + "ez", check_person),
     ("spelling", suits_spelling,
      lambda q: q["expected"].rsplit(" ", 1)[0] + " " + parts(q)[1][:2] + "x" + parts(q)[1][2:],
@@ -190,8 +197,8 @@ for _ in range(600):
         continue
     todo.remove(case)
     r = d.answer(case[2](q))
-    check(case[0], r["n"] == q["n"] and r["correct"] is False and r["score"] > 0
-          and r["answered"] - r["right"] >= 1, f"not counted as wrong: {r}")
+    check(case[0], r["n"] == q["n"] and (case[0] == "elided" or r["correct"] is False
+          and r["score"] > 0 and r["answered"] - r["right"] >= 1), f"not counted as wrong: {r}")
     case[3](q, r)
 for c in todo:
     check(c[0], False, "no question suited the case in 600")

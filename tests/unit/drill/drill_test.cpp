@@ -137,6 +137,14 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
     EXPECT_GT(r.result.score, 0);
     ASSERT_TRUE(drill_next(error));
     EXPECT_EQ(drill_answer("nous finissons").feedback, "Correct.");
+
+    // The expected text is right whatever the analysis makes of it.
+    ASSERT_TRUE(drill_next(error));
+    json q = json::parse(drill_question_json());
+    r = wrong({{"MISSING", "j'", "", ""}}, q["expected"].get<std::string>() + " ");
+    EXPECT_TRUE(r.result.correct);
+    EXPECT_EQ(r.result.score, 0);
+    EXPECT_EQ(r.result.words.size(), 2u);
 }
 
 TEST_F(Drill, BadInputIsRefusedAndTheQuestionStays)
