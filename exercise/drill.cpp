@@ -376,6 +376,42 @@ constexpr class_name class_names[] = {
     {"EXTRA", "extra word"},
 };
 
+// The tense a learner names: its id, its label or the name in the label's
+// brackets ("futur simple"), in any case, or the start of one of these when
+// only one tense has it.
+std::string lower(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+const pack_choice *find_tense(const pack_info &pack, const std::string &name)
+{
+    std::string want = lower(name);
+    const pack_choice *found = nullptr;
+    int starts = 0;
+    for (const pack_choice &c : pack.tenses) {
+        std::string names[3] = {lower(c.id), lower(c.label), ""};
+        size_t open = names[1].find(" ("), close = names[1].rfind(')');
+        if (open != std::string::npos && close > open)
+            names[2] = names[1].substr(open + 2, close - open - 2);
+        bool starts_here = false;
+        for (const std::string &n : names) {
+            if (n.empty())
+                continue;
+            if (n == want)
+                return &c;
+            starts_here = starts_here || (!want.empty() && n.rfind(want, 0) == 0);
+        }
+        if (starts_here) {
+            found = &c;
+            starts++;
+        }
+    }
+    return starts == 1 ? found : nullptr;
+}
+
 } // namespace
 
 // ------------------------------------------------------------ the drill
@@ -394,10 +430,8 @@ bool drill_start(const pack_info &pack, const drill_options &opt, std::string &e
     if (opt.tenses.empty())
         drill.tenses.choices.push_back(pack.tenses.front());
     for (const std::string &want : opt.tenses) {
-        auto t = std::find_if(pack.tenses.begin(), pack.tenses.end(), [&](const pack_choice &c) {
-            return c.id == want || c.label == want;
-        });
-        if (t == pack.tenses.end()) {
+        const pack_choice *t = find_tense(pack, want);
+        if (t == nullptr) {
             std::vector<std::string> ids;
             for (const pack_choice &c : pack.tenses)
                 ids.push_back(c.id);
@@ -529,6 +563,11 @@ drill_reply drill_answer(const std::string &line)
             extra.push_back(w.response);
         else if (std::string l = word_line(w); !l.empty())
             r.lines.push_back(l);
+    }
+    if (r.lines.empty() && !missing.empty() && missing.size() == r.result.words.size() - extra.size()) {
+        r.lines.push_back("no word of the answer fits: " + drill.q.expected + " was asked for");
+        missing.clear();
+        extra.clear();
     }
     if (!missing.empty())
         r.lines.push_back((missing.size() > 1 ? "missing words: " : "missing word: ") +

@@ -268,6 +268,10 @@ TEST_F(Drill, JsonLinesAndTheEnd)
     bad.tenses = {"futur"};
     EXPECT_FALSE(drill_start(fake_pack(), bad, error));
     EXPECT_EQ(error, "no tense \"futur\" in the French pack; it has present, imparfait");
+    bad.tenses = {"IMP", "Imperfect", "p"};       // a start, a label, in any case
+    ASSERT_TRUE(drill_start(fake_pack(), bad, error));
+    ASSERT_TRUE(drill_next(error));
+    EXPECT_NE(drill_question_text().find("]"), std::string::npos);  // two tenses: it is shown
 }
 
 } // namespace
