@@ -31,6 +31,21 @@ const char usage[] =
 
 bool json_mode = false;
 bool editing = false;       // answers read with line editing
+volatile std::sig_atomic_t stopping = 0;   // SIGTERM, SIGINT or SIGHUP came
+
+void stop(int) { stopping = 1; }
+
+// Those signals end a drill read without line editing as the end of input
+// does: the summary, and the engine's temporary files removed at exit. They
+// interrupt the wait for a line (no SA_RESTART).
+void stop_on_signals()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = stop;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
 
 // Writes one line and flushes it, so a program reading a pipe gets it now.
 void out(const std::string &line)
@@ -57,14 +72,14 @@ bool read_plain(std::string &line)
     line.clear();
     int c;
     bool any = false;
-    while ((c = std::getc(stdin)) != EOF) {
+    while (!stopping && (c = std::getc(stdin)) != EOF) {
         any = true;
         if (c == '\n')
             return true;
         if (line.size() < MAXANSWERLINE)
             line += static_cast<char>(c);
     }
-    return any;
+    return any && !stopping;
 }
 
 bool read_answer(std::string &line)
@@ -182,6 +197,8 @@ int main(int argc, char **argv)
 #ifdef KEL_LIBEDIT
     editing = !json_mode && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
 #endif
+    if (!editing)
+        stop_on_signals();
     if (!json_mode)
         out(pack.language + " drill: type each answer and RETURN; :quit or C-D ends it.");
 

@@ -231,6 +231,19 @@ check("end of input", '"summary"' in one.stdout.decode().splitlines()[-1], "no s
 plain = run("--seed", "9", "--count", "3")
 check("end of input", plain.returncode == 0 and b"Summary: " in plain.stdout, f"plain: {plain}")
 
+# SIGTERM while the drill waits for a line ends it as the end of input does,
+# leaving nothing in its temporary directory.
+with tempfile.TemporaryDirectory() as tmp:
+    p = subprocess.Popen([drill, "--json", "--seed", "4"], stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE, env=dict(os.environ, TMPDIR=tmp))
+    first = p.stdout.readline()
+    p.terminate()
+    rest = p.stdout.read().decode()
+    status = p.wait(timeout=30)
+    check("sigterm", b'"question"' in first and status == 0 and rest.startswith('{"summary"')
+          and not os.listdir(tmp), f"status {status}, {rest!r}, left {os.listdir(tmp)}")
+    p.stdin.close()
+
 # A missing or damaged pack: one message naming the file, status 1.
 with tempfile.TemporaryDirectory() as tmp:
     for name, damage in [("fr.sy", lambda f: os.remove(f)),
