@@ -26,8 +26,8 @@ const char usage[] =
     "  --seed N          the same seed gives the same questions\n"
     "  --json            one JSON object a line on standard output\n"
     "  --help            this text\n"
-    "Type each answer and RETURN; :quit or end of input (C-D) ends the drill\n"
-    "with its summary.\n";
+    "Type each answer and RETURN; :quit, end of input (C-D) or C-C ends the\n"
+    "drill with its summary.\n";
 
 bool json_mode = false;
 bool editing = false;       // answers read with line editing
@@ -35,9 +35,9 @@ volatile std::sig_atomic_t stopping = 0;   // SIGTERM, SIGINT or SIGHUP came
 
 void stop(int) { stopping = 1; }
 
-// Those signals end a drill read without line editing as the end of input
-// does: the summary, and the engine's temporary files removed at exit. They
-// interrupt the wait for a line (no SA_RESTART).
+// Those signals end the drill as the end of input does: the summary, and the
+// engine's temporary files removed at exit. They interrupt the wait for a
+// line (no SA_RESTART; libedit hands them on and returns).
 void stop_on_signals()
 {
     struct sigaction sa = {};
@@ -86,9 +86,11 @@ bool read_answer(std::string &line)
 {
 #ifdef KEL_LIBEDIT
     if (editing) {
-        char *typed = readline("> ");
-        if (!typed)
+        char *typed = stopping ? nullptr : readline("> ");
+        if (!typed || stopping) {
+            std::free(typed);
             return false;
+        }
         line = typed;
         if (line.find_first_not_of(' ') != std::string::npos && line.size() <= MAXANSWER)
             add_history(typed);
@@ -197,10 +199,9 @@ int main(int argc, char **argv)
 #ifdef KEL_LIBEDIT
     editing = !json_mode && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
 #endif
-    if (!editing)
-        stop_on_signals();
+    stop_on_signals();
     if (!json_mode)
-        out(pack.language + " drill: type each answer and RETURN; :quit or C-D ends it.");
+        out(pack.language + " drill: type each answer and RETURN; :quit, C-D or C-C ends it.");
 
     if (!drill_next(error)) {
         if (!error.empty())
@@ -228,6 +229,8 @@ int main(int argc, char **argv)
         }
         show_question();
     }
+    if (stopping && editing)
+        out("");                            // the interrupted line ends
     show_summary();
     return 0;
 }
