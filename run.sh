@@ -46,7 +46,7 @@ demo)
   exec build/kel examples/sample.txt
   ;;
 test)
-  build build
+  build build -DKEL_TESTS=ON
   (cd build && ctest --output-on-failure -j "$jobs")
   ;;
 sanitize)

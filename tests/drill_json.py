@@ -148,12 +148,14 @@ def check_extra(q, r):
 
 
 def check_elided_right(q, r):
-    check("elided", r["correct"] is True and r["score"] == 0 and r["feedback"] == "Correct.",
-          f"{q['expected']} not right: {r}")
+    check("elided", r["correct"] is True and r["score"] == 0 and r["feedback"] == "Correct."
+          and r["answer"] == q["expected"], f"{q['expected']} not right: {r}")
 
 
 cases = [
-    ("elided", lambda q: q["expected"].startswith("j'"), lambda q: q["expected"], check_elided_right),
+    # Typed with a typographic apostrophe, spaces and a full stop.
+    ("elided", lambda q: q["expected"].startswith("j'"),
+     lambda q: " " + q["expected"].replace("'", "\u2019") + "\t .", check_elided_right),
     ("person", suits_person, lambda q: "nous " + parts(q)[1][:-3] + "ez", check_person),
     ("spelling", suits_spelling,
      lambda q: q["expected"].rsplit(" ", 1)[0] + " " + parts(q)[1][:2] + "x" + parts(q)[1][2:],
