@@ -25,6 +25,8 @@ const char usage[] =
     "  --count N         questions in the drill (default 10; 0: no limit)\n"
     "  --seed N          the same seed gives the same questions\n"
     "  --json            one JSON object a line on standard output\n"
+    "  --info            the pack's name, letters, tenses, persons and groups as\n"
+    "                    one JSON line, and no drill\n"
     "  --help            this text\n"
     "Type each answer and RETURN; :quit, end of input (C-D) or C-C ends the\n"
     "drill with its summary.\n";
@@ -136,15 +138,16 @@ int main(int argc, char **argv)
     std::setlocale(LC_ALL, "");
     std::string packname = "fr";
     drill_options opt;
-    bool seeded = false;
+    bool seeded = false, info = false;
     static const option longopts[] = {
         {"pack", required_argument, nullptr, 'p'}, {"tense", required_argument, nullptr, 't'},
         {"count", required_argument, nullptr, 'n'}, {"seed", required_argument, nullptr, 's'},
         {"json", no_argument, nullptr, 'j'},       {"help", no_argument, nullptr, 'h'},
+        {"info", no_argument, nullptr, 'i'},
         {nullptr, 0, nullptr, 0},
     };
     for (int i = 1; i < argc; i++)                   // errors at start-up are JSON too
-        if (std::string(argv[i]) == "--json")
+        if (std::string(argv[i]) == "--json" || std::string(argv[i]) == "--info")
             json_mode = true;
     int c;
     long v;
@@ -174,6 +177,9 @@ int main(int argc, char **argv)
             break;
         case 'j':
             break;
+        case 'i':
+            info = json_mode = true;
+            break;
         case 'h':
             std::fputs(usage, stdout);
             return 0;
@@ -192,7 +198,13 @@ int main(int argc, char **argv)
         return fail("no language pack \"" + packname + "\" found (build it, or set KEL_PACKS)");
     pack_info pack;
     std::string error;
-    if (!load_pack(dir, pack, error) || !drill_start(pack, opt, error))
+    if (!load_pack(dir, pack, error))
+        return fail(error);
+    if (info) {
+        out(drill_pack_json(pack));
+        return 0;
+    }
+    if (!drill_start(pack, opt, error))
         return fail(error);
 
     std::signal(SIGPIPE, SIG_IGN);          // a reader gone shows as a failed write

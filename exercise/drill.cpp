@@ -693,3 +693,20 @@ std::string drill_error_json(const std::string &message)
 {
     return dump({{"error", message}});
 }
+
+std::string drill_pack_json(const pack_info &pack)
+{
+    auto choices = [](const std::vector<pack_choice> &list) {
+        json a = json::array();
+        for (const pack_choice &c : list)
+            a.push_back({{"id", c.id}, {"label", c.label}});
+        return a;
+    };
+    return dump({{"pack",
+                  {{"name", pack.name},
+                   {"language", pack.language},
+                   {"letters", pack.letters},
+                   {"tenses", choices(pack.tenses)},
+                   {"persons", choices(pack.persons)},
+                   {"groups", choices(pack.groups)}}}});
+}

@@ -140,3 +140,6 @@ std::string drill_question_json();    // {"n":1,"question":...,"expected":...}
 std::string drill_reply_json(const drill_reply &r);     // the answer object, or {"n":1,"error":...}
 std::string drill_summary_json();     // {"summary":{...}}
 std::string drill_error_json(const std::string &message);  // {"error":...}
+// What a front end offers before a drill: {"pack":{"name","language",
+// "letters","tenses":[{"id","label"}],"persons","groups"}}.
+std::string drill_pack_json(const pack_info &pack);

@@ -246,6 +246,13 @@ with tempfile.TemporaryDirectory() as tmp:
           and not os.listdir(tmp), f"status {status}, {rest!r}, left {os.listdir(tmp)}")
     p.stdin.close()
 
+# --info: the pack for a front end to offer, no drill.
+x = run("--info", stdin=b"")
+info = json.loads(x.stdout).get("pack", {}) if x.returncode == 0 else {}
+check("info", info.get("name") == "fr" and "\u00e9" in info.get("letters", [])
+      and info.get("tenses", [{}])[0].get("id") == "present"
+      and len(info.get("persons", [])) == 6, f"{x.stdout[:200]!r}")
+
 # A missing or damaged pack: one message naming the file, status 1.
 with tempfile.TemporaryDirectory() as tmp:
     for name, damage in [("fr.sy", lambda f: os.remove(f)),
