@@ -19,5 +19,14 @@ int main(int argc, char **argv)
     std::printf("kelpack %s: %d verbs (%d in some tenses or persons only, %d listed under "
                 "several templates), %d left out, %d forms\n",
                 argv[1], counts.verbs, counts.partial, counts.merged, counts.left_out, counts.forms);
+    if (counts.common > 0 || !counts.unknown_common.empty()) {
+        std::printf("kelpack %s: %d common verbs", argv[1], counts.common);
+        if (!counts.unknown_common.empty()) {
+            std::printf("; listed but not in verbiste:");
+            for (const std::string &v : counts.unknown_common)
+                std::printf(" %s", v.c_str());
+        }
+        std::printf("\n");
+    }
     return 0;
 }

@@ -54,6 +54,8 @@ struct pack_counts {
                                       // or whose infinitive is no word
     int merged = 0;                   // verbs listed under several templates, made one
     int forms = 0;                    // forms the pack can generate
+    int common = 0;                   // verbs of the list of common verbs
+    std::vector<std::string> unknown_common;  // listed verbs verbiste does not have
 };
 
 // Writes the pack of language `lang` into `out`: the hand-written files of

@@ -6,6 +6,10 @@
 // 6 empty (the second pass is the pronoun's elision), 7 the question's
 // "(infinitive)", 8 and 9 the second and third spellings verbiste gives (or
 // the first again), 11 "asp" for an aspirate h, 12 its group.
+//
+// Frequency: the verbs of the pack's hand-written list of common verbs
+// (common.txt, most common first) are chosen far more often than the
+// others, the first COMMON_TOP of them most often; every verb can come up.
 #include "packs/packs.h"
 #include "exercise/exercise.h"
 #include <algorithm>
@@ -22,6 +26,14 @@ static const int byattr[NPERSONS] = {0, 3, 1, 4, 2, 5};
 static const char *const personattr[NPERSONS] = {"p1.sg", "p2.sg", "p3.sg", "p1.pl", "p2.pl", "p3.pl"};
 static const char *const tenseattr[NTENSES] = {"present", "imperfect", "future",
                                               "conditional", "subjunctive", "simple_past"};
+
+// Lexicon frequencies: of a common verb among the first COMMON_TOP of the
+// list, of another listed verb, of every other verb.
+inline constexpr int COMMON_TOP = 50;
+inline constexpr int FREQ_TOP = 500;
+inline constexpr int FREQ_COMMON = 100;
+inline constexpr int FREQ_RARE = 1;
+inline constexpr const char *COMMON_LIST = "common.txt";
 
 static bool latin1(const std::string &utf8, std::string &out, const std::string &where,
                    std::string &error)
@@ -161,9 +173,39 @@ static vtemplate merged(const vdata &data, std::vector<const vverb *> entries)
     return m;
 }
 
-static bool write_verbs(const vdata &data, const std::string &lang, const fs::path &out,
-                        pack_counts &counts, std::string &error)
+// The frequency of each listed verb (UTF-8 infinitive), from the list of
+// `src`; none when the pack has no list. A verb listed twice keeps its first
+// place.
+static bool read_common(const fs::path &src, std::map<std::string, int> &freq, std::string &error)
 {
+    fs::path file = src / COMMON_LIST;
+    std::error_code ec;
+    if (!fs::exists(file, ec))
+        return true;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        error = file.string() + ": cannot be read";
+        return false;
+    }
+    int place = 0;
+    for (std::string line; std::getline(in, line);) {
+        size_t begin = line.find_first_not_of(" \t\r");
+        size_t end = line.find_last_not_of(" \t\r");
+        line = begin == std::string::npos ? "" : line.substr(begin, end + 1 - begin);
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (freq.emplace(line, place < COMMON_TOP ? FREQ_TOP : FREQ_COMMON).second)
+            place++;
+    }
+    return true;
+}
+
+static bool write_verbs(const vdata &data, const std::string &lang, const fs::path &src,
+                        const fs::path &out, pack_counts &counts, std::string &error)
+{
+    std::map<std::string, int> common;
+    if (!read_common(src, common, error))
+        return false;
     std::vector<vtemplate> templates = data.templates;
     std::map<std::string, std::vector<const vverb *>> byname;
     for (const vverb &v : data.verbs)
@@ -208,10 +250,19 @@ static bool write_verbs(const vdata &data, const std::string &lang, const fs::pa
         std::string table = "T" + std::to_string(n);
         std::string index = "(tense,person.number)";
         std::string head = stem.empty() ? "" : inquotes(stem);
-        lex += inquotes(v.infinitive) + "|V|" + attrs + "|1|" + head + table + index + "||" +
+        auto listed = common.find(v.infinitive);
+        int freq = FREQ_RARE;
+        if (listed != common.end()) {
+            freq = listed->second;
+            counts.common++;
+            common.erase(listed);
+        }
+        lex += inquotes(v.infinitive) + "|V|" + attrs + "|" + std::to_string(freq) + "|" + head + table + index + "||" +
                inquotes("(" + v.infinitive + ")") + "|" + head + table + "b" + index + "|" + head +
                table + "c" + index + "||" + (v.aspirate ? "asp" : "") + "|" + group + "|\n";
     }
+    for (const auto &c : common)
+        counts.unknown_common.push_back(c.first);
     std::string tables;
     for (size_t n = 0; n < templates.size(); n++)
         tables += template_tables(templates[n], static_cast<int>(n));
@@ -272,6 +323,8 @@ bool write_pack(const vdata &data, const std::string &lang, const std::string &s
         std::string converted = text.str();
         if (name == "pack.json")
             continue;                 // written last, with the files' sizes
+        if (name == COMMON_LIST)
+            continue;                 // read into the verbs' frequencies
         if (!latin1(text.str(), converted, e.path().string(), error))
             return false;
         if (!save(fs::path(out) / name, converted, error))
@@ -281,7 +334,7 @@ bool write_pack(const vdata &data, const std::string &lang, const std::string &s
         error = src + ": " + ec.message();
         return false;
     }
-    if (!write_verbs(data, lang, out, counts, error))
+    if (!write_verbs(data, lang, src, out, counts, error))
         return false;
     return write_json(src, out, counts, error);
 }
