@@ -1,5 +1,6 @@
 #!/bin/sh
-# Set-up, build and run. "demo" runs the editor on the sample text,
+# Set-up, build and run. "drill [options]" starts the French verb drill
+# (kel-drill's options after it), "demo" runs the editor on the sample text,
 # "test" builds and runs every test, "bench" builds and runs the benchmarks,
 # "fuzz [seconds]" runs each fuzz target for that long (clang).
 set -e
@@ -19,6 +20,8 @@ command -v python3 >/dev/null 2>&1 || need="$need python3"
 command -v french-conjugator >/dev/null 2>&1 || need="$need verbiste"
 [ -f /usr/include/pugixml.hpp ] || need="$need libpugixml-dev"
 [ -f /usr/include/nlohmann/json.hpp ] || need="$need nlohmann-json3-dev"
+# The drill edits answer lines with libedit.
+[ -f /usr/include/editline/readline.h ] || need="$need libedit-dev"
 if [ -n "$need" ]; then
   if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
   $SUDO apt-get update
@@ -33,6 +36,11 @@ build() {   # build <dir> [cmake options...]
 }
 
 case "${1:-demo}" in
+drill)
+  shift
+  build build -DKEL_TESTS=OFF
+  exec build/kel-drill "$@"
+  ;;
 demo)
   build build -DKEL_TESTS=OFF
   exec build/kel examples/sample.txt
@@ -102,5 +110,5 @@ bench)
   sh bench/run.sh build-bench
   ;;
 *)
-  echo "usage: run.sh demo|test|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
+  echo "usage: run.sh drill [options]|demo|test|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
 esac
