@@ -306,7 +306,14 @@ static bool write_verbs(const vdata &data, const std::string &lang, const fs::pa
     }
     for (const auto &c : common)
         counts.unknown_common.push_back(c.first);
+    // The pack's own tables (its pronouns) first.
     std::string tables;
+    std::ifstream own(src / (lang + ".tb"), std::ios::binary);
+    if (own) {
+        std::stringstream text;
+        text << own.rdbuf();
+        tables = text.str();
+    }
     for (size_t n = 0; n < templates.size(); n++)
         tables += template_tables(templates[n], static_cast<int>(n)) +
                   (lang == "fr" ? pronunciation_table(templates[n], static_cast<int>(n)) : "");
@@ -369,6 +376,8 @@ bool write_pack(const vdata &data, const std::string &lang, const std::string &s
             continue;                 // written last, with the files' sizes
         if (name == COMMON_LIST)
             continue;                 // read into the verbs' frequencies
+        if (name == lang + ".tb")
+            continue;                 // written at the head of verbs.tb
         if (!latin1(text.str(), converted, e.path().string(), error))
             return false;
         if (!save(fs::path(out) / name, converted, error))

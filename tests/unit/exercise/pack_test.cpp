@@ -134,8 +134,9 @@ TEST_F(FrenchPack, CommonVerbsAreAskedMostOften)
 }
 
 // An ending heard like the expected one but no form of the verb is PHONO,
-// with the spellings that differ; one that is another form stays MORPH.
-TEST_F(FrenchPack, HomophoneEndings)
+// with the spellings that differ; one that is another form stays MORPH, as
+// does a pronoun of another person.
+TEST_F(FrenchPack, HomophoneEndingsAndPronouns)
 {
     struct slip {
         selection sel;
@@ -161,6 +162,12 @@ TEST_F(FrenchPack, HomophoneEndings)
             EXPECT_NE(r.words.back().detail.find(s.detail), std::string::npos)
                 << typed << ": " << r.words.back().detail;
         }
+    question q = ask({"present", "1p", ""});
+    answer_result r = answer("vous" + q.expected.substr(4));
+    ASSERT_EQ(r.words.size(), 2u);
+    EXPECT_EQ(r.words[0].cls, "MORPH");
+    EXPECT_EQ(r.words[0].detail, "p1/p2") << r.words[0].detail;
+    EXPECT_EQ(r.words[1].cls, "EXACT");
 }
 
 // A noun subject's determiner: l', cet and mon before a vowel or a mute h,
