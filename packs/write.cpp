@@ -5,7 +5,8 @@
 // is drilled in, 4 frequency, 5 the expected form (stem and template table),
 // 6 empty (the second pass is the pronoun's elision), 7 the question's
 // "(infinitive)", 8 and 9 the second and third spellings verbiste gives (or
-// the first again), 11 "asp" for an aspirate h, 12 its group.
+// the first again), 11 "asp" for an aspirate h, 12 its group, 22 (French)
+// its pronunciation.
 //
 // Frequency: the verbs of the pack's hand-written list of common verbs
 // (common.txt, most common first) are chosen far more often than the
@@ -13,6 +14,7 @@
 #include "packs/packs.h"
 #include "exercise/exercise.h"
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -90,6 +92,44 @@ std::string verb_group(const std::string &lang, const vverb &v, const vtemplate 
 }
 
 static std::string inquotes(const std::string &s) { return "\"" + s + "\""; }
+
+// Pronunciations (field 22 of a French verb): the form's letters, each its
+// own symbol, except a homophone ending, one symbol whose table in the
+// pack's phonology file lists the spellings heard alike ("O": -ons, -ont).
+// A learner's ending spelt another way is then a plausible spelling of the
+// form, unless it is another inflection of the verb. Longest first.
+struct homophone {
+    const char *ending;               // UTF-8
+    char symbol;
+};
+static const homophone homophones[] = {
+    {"aient", 'E'}, {"ains", 'N'}, {"aint", 'N'}, {"eins", 'N'}, {"eint", 'N'},
+    {"ends", 'D'}, {"ons", 'O'}, {"ont", 'O'}, {"ais", 'E'}, {"ait", 'E'}, {"ois", 'W'},
+    {"oit", 'W'}, {"eux", 'X'}, {"eut", 'X'}, {"ins", 'N'}, {"int", 'N'}, {"end", 'D'},
+    {"ai", 'E'}, {"ez", 'E'}, {"er", 'E'}, {"\xc3\xa9", 'E'}, {"is", 'I'}, {"it", 'I'},
+    {"us", 'U'}, {"ut", 'U'}, {"as", 'A'}, {"a", 'A'},
+};
+
+static std::string pronounced(const std::string &ending)
+{
+    for (const homophone &h : homophones)
+        if (ends_with(ending, h.ending))
+            return ending.substr(0, ending.size() - std::strlen(h.ending)) + h.symbol;
+    return ending;
+}
+
+// The pronunciations of template n's endings, "P<n>", indexed like "T<n>".
+static std::string pronunciation_table(const vtemplate &t, int n)
+{
+    std::string out = "P" + std::to_string(n) + " (";
+    for (int k = 0; k < NTENSES; k++)
+        for (int a = 0; a < NPERSONS; a++) {
+            const std::vector<std::string> &f = t.forms[k][byattr[a]];
+            out += inquotes(f.empty() ? "" : pronounced(f[0]));
+            out += k == NTENSES - 1 && a == NPERSONS - 1 ? ")\n" : (a == NPERSONS - 1 ? ",\n  " : ", ");
+        }
+    return out;
+}
 
 // The tables of template n: "T<n>" with the first spellings, "T<n>b" and
 // "T<n>c" with the second and third (the first where there is none).
@@ -259,13 +299,24 @@ static bool write_verbs(const vdata &data, const std::string &lang, const fs::pa
         }
         lex += inquotes(v.infinitive) + "|V|" + attrs + "|" + std::to_string(freq) + "|" + head + table + index + "||" +
                inquotes("(" + v.infinitive + ")") + "|" + head + table + "b" + index + "|" + head +
-               table + "c" + index + "||" + (v.aspirate ? "asp" : "") + "|" + group + "|\n";
+               table + "c" + index + "||" + (v.aspirate ? "asp" : "") + "|" + group + "|";
+        if (lang == "fr")
+            lex += "|||||||||" + head + "P" + std::to_string(n) + index + "|";
+        lex += "\n";
     }
     for (const auto &c : common)
         counts.unknown_common.push_back(c.first);
+    // The pack's own tables (its pronouns) first.
     std::string tables;
+    std::ifstream own(src / (lang + ".tb"), std::ios::binary);
+    if (own) {
+        std::stringstream text;
+        text << own.rdbuf();
+        tables = text.str();
+    }
     for (size_t n = 0; n < templates.size(); n++)
-        tables += template_tables(templates[n], static_cast<int>(n));
+        tables += template_tables(templates[n], static_cast<int>(n)) +
+                  (lang == "fr" ? pronunciation_table(templates[n], static_cast<int>(n)) : "");
     std::string tables1, lex1;
     return latin1(tables, tables1, "verbiste's templates", error) &&
            latin1(lex, lex1, "verbiste's verbs", error) &&
@@ -325,6 +376,8 @@ bool write_pack(const vdata &data, const std::string &lang, const std::string &s
             continue;                 // written last, with the files' sizes
         if (name == COMMON_LIST)
             continue;                 // read into the verbs' frequencies
+        if (name == lang + ".tb")
+            continue;                 // written at the head of verbs.tb
         if (!latin1(text.str(), converted, e.path().string(), error))
             return false;
         if (!save(fs::path(out) / name, converted, error))

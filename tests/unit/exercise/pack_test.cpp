@@ -133,6 +133,43 @@ TEST_F(FrenchPack, CommonVerbsAreAskedMostOften)
     EXPECT_EQ(freq["voliger"], 1);
 }
 
+// An ending heard like the expected one but no form of the verb is PHONO,
+// with the spellings that differ; one that is another form stays MORPH, as
+// does a pronoun of another person.
+TEST_F(FrenchPack, HomophoneEndingsAndPronouns)
+{
+    struct slip {
+        selection sel;
+        const char *ending, *typed, *cls, *detail;
+    };
+    const slip slips[] = {
+        {{"present", "1p", "g2"}, "ons", "ont", "PHONO", "ons/ont"},
+        {{"present", "2p", "g1"}, "ez", "er", "PHONO", "ez/er"},
+        {{"imperfect", "3s", "g1"}, "ait", "\xc3\xa9", "PHONO", "ait/\xc3\xa9"},
+        {{"future", "1s", "g1"}, "ai", "ez", "MORPH", "p1"},
+        {{"present", "3p", "g1"}, "ent", "e", "MORPH", "pl"},
+    };
+    seed_questions(17);
+    for (const slip &s : slips)
+        for (int i = 0; i < 3; i++) {
+            question q = ask(s.sel);
+            std::string e(s.ending);
+            ASSERT_EQ(q.expected.substr(q.expected.size() - e.size()), e) << q.expected;
+            std::string typed = q.expected.substr(0, q.expected.size() - e.size()) + s.typed;
+            answer_result r = answer(typed);
+            EXPECT_FALSE(r.correct) << typed;
+            EXPECT_EQ(r.words.back().cls, s.cls) << q.expected << " / " << typed;
+            EXPECT_NE(r.words.back().detail.find(s.detail), std::string::npos)
+                << typed << ": " << r.words.back().detail;
+        }
+    question q = ask({"present", "1p", ""});
+    answer_result r = answer("vous" + q.expected.substr(4));
+    ASSERT_EQ(r.words.size(), 2u);
+    EXPECT_EQ(r.words[0].cls, "MORPH");
+    EXPECT_EQ(r.words[0].detail, "p1/p2") << r.words[0].detail;
+    EXPECT_EQ(r.words[1].cls, "EXACT");
+}
+
 // A noun subject's determiner: l', cet and mon before a vowel or a mute h,
 // le, la, ce and ma before a consonant or an aspirate h.
 TEST_F(FrenchPack, DeterminersBeforeVowelsAndAspirateH)
