@@ -75,7 +75,12 @@ static std::vector<std::string> messages(int32_t from)
 static std::string fault(int32_t from)
 {
     for (const std::string &line : messages(from)) {
-        if (line.rfind("ERROR", 0) == 0 || line.rfind("* WARNING", 0) == 0)
+        // Lines of a file's reading begin with its place: "fr.le:3: ERROR ...".
+        size_t body = 0;
+        if (size_t colon = line.find(": "); colon != std::string::npos &&
+                                            line.find(':') < colon && colon < line.find(' '))
+            body = colon + 2;
+        if (line.compare(body, 5, "ERROR") == 0 || line.compare(body, 9, "* WARNING") == 0)
             return to_utf8(line);
         const char *total = "Total Words: ";
         if (line.rfind(total, 0) == 0) {
