@@ -1,7 +1,8 @@
 #!/bin/sh
 # Set-up, build and run. "demo" runs the editor on the sample text,
 # "test" builds and runs every test, "bench" builds and runs the benchmarks,
-# "fuzz [seconds]" runs each fuzz target for that long (clang).
+# "fuzz [seconds]" runs each fuzz target for that long (clang), "web" serves
+# the drill to a browser.
 set -e
 cd "$(dirname "$0")"
 
@@ -19,11 +20,32 @@ command -v python3 >/dev/null 2>&1 || need="$need python3"
 command -v french-conjugator >/dev/null 2>&1 || need="$need verbiste"
 [ -f /usr/include/pugixml.hpp ] || need="$need libpugixml-dev"
 [ -f /usr/include/nlohmann/json.hpp ] || need="$need nlohmann-json3-dev"
+# The web front end serves HTTP with cpp-httplib, found through pkg-config.
+[ -f /usr/include/httplib.h ] || need="$need libcpp-httplib-dev"
+command -v pkg-config >/dev/null 2>&1 || need="$need pkg-config"
 if [ -n "$need" ]; then
   if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $need
 fi
+
+# The browser tests: Debian's chromium, driven by playwright-core from npm
+# (no browser of its own is downloaded).
+browser_tools() {
+  more=""
+  [ -x /usr/bin/chromium ] || more="$more chromium"
+  command -v node >/dev/null 2>&1 || more="$more nodejs"
+  command -v npm >/dev/null 2>&1 || more="$more npm"
+  if [ -n "$more" ]; then
+    if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $more || echo "run.sh: could not install$more" >&2
+  fi
+  if [ ! -d tests/web/browser/node_modules/playwright-core ] && command -v npm >/dev/null 2>&1; then
+    (cd tests/web/browser && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund) ||
+      echo "run.sh: could not install playwright-core" >&2
+  fi
+}
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build() {   # build <dir> [cmake options...]
@@ -38,6 +60,7 @@ demo)
   exec build/kel examples/sample.txt
   ;;
 test)
+  browser_tools
   build build
   (cd build && ctest --output-on-failure -j "$jobs")
   ;;
@@ -78,10 +101,17 @@ fuzz)
     grep -E "stat::number_of_executed_units|stat::new_units_added" "$dir/log" | sed "s/^/  /"
   done
   ;;
+web)
+  # The drill in a browser: builds kel-web and the drill, serves on
+  # 127.0.0.1 (port 8080, or --port N; more flags: build/web/kel-web --help).
+  build build -DKEL_TESTS=OFF
+  shift
+  exec build/web/kel-web "$@"
+  ;;
 bench)
   build build-bench -DKEL_BENCH=ON -DKEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
   sh bench/run.sh build-bench
   ;;
 *)
-  echo "usage: run.sh demo|test|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
+  echo "usage: run.sh demo|test|web [options]|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
 esac

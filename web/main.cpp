@@ -90,7 +90,10 @@ int main(int argc, char **argv)
     std::string webdir = std::filesystem::exists(here / "../share/kel/web/index.html")
                              ? (here / "../share/kel/web").string() : KEL_WEB_STATIC;
     std::string offerfile;
+    // The drill beside this program when installed, one folder up in a build tree.
     config.drill_program = (here / "kel-drill").string();
+    if (!std::filesystem::exists(config.drill_program) && std::filesystem::exists(here / "../kel-drill"))
+        config.drill_program = (here / "../kel-drill").lexically_normal().string();
 
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];

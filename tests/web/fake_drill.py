@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """A stand-in for kel-drill --json in the web server's tests: it speaks the
 same JSON lines (a question, then per answer its result and the next
 question, a summary at the end of input, an error object for bad input) on
