@@ -15,7 +15,15 @@ static constexpr static_file statics[] = {
 };
 
 static std::map<std::string, std::pair<std::string, const char *>> pages;  // path -> text, type
-static std::unique_ptr<httplib::Server> srv;
+// The listening socket is reachable from a subclass only: the library's
+// backlog of 5 pending connections is raised on it.
+struct webserver : httplib::Server {
+    int socket() const { return svr_sock_; }
+};
+static std::unique_ptr<webserver> srv;
+
+static constexpr int BACKLOG = 256;                 // connections waiting to be accepted
+static constexpr std::size_t KEEPALIVE_MAX = 100;   // requests on one connection
 
 static constexpr const char *COOKIE = "kel_session";
 static constexpr std::size_t LOGPATH_MAX = 200;     // characters of a path in the log
@@ -261,10 +269,11 @@ static void accesslog(const httplib::Request &req, const httplib::Response &res)
 
 bool web_serve(const std::string &host, int port, std::size_t threads, void (*ready)(int))
 {
-    srv = std::make_unique<httplib::Server>();
+    srv = std::make_unique<webserver>();
     srv->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     srv->set_payload_max_length(WEB_BODY_MAX);
     srv->set_tcp_nodelay(true);
+    srv->set_keep_alive_max_count(KEEPALIVE_MAX);
     srv->set_pre_routing_handler([](const httplib::Request &, httplib::Response &) {
         began = steady::now();
         logsid.clear();
@@ -299,6 +308,7 @@ bool web_serve(const std::string &host, int port, std::size_t threads, void (*re
     int bound = port == 0 ? srv->bind_to_any_port(host) : (srv->bind_to_port(host, port) ? port : -1);
     if (bound <= 0)
         return false;
+    listen(srv->socket(), BACKLOG);   // listening again sets a new backlog
     ready(bound);
     return srv->listen_after_bind();
 }

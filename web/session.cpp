@@ -121,8 +121,13 @@ static char take(session &s, const std::string &line, json &error)
         return 'e';
     }
     if (j.contains("answer")) {
-        if (s.question.is_object() && !j.contains("expected"))
-            j["expected"] = s.question.value("expected", "");
+        // The result carries the question it answers, and its expected answer.
+        if (s.question.is_object()) {
+            if (!j.contains("expected"))
+                j["expected"] = s.question.value("expected", "");
+            if (!j.contains("question"))
+                j["question"] = s.question.value("question", "");
+        }
         bool correct = j.value("correct", false);
         s.answered++;
         s.right += correct;

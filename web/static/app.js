@@ -17,7 +17,6 @@ const CLASS_LABELS = {
 
 const $ = (id) => document.getElementById(id);
 let offer = { packs: [] };
-let asked = "";                       // the question the feedback answers
 
 function el(tag, attrs, ...children) {
   const e = document.createElement(tag);
@@ -86,13 +85,13 @@ function typeLetter(letter) {
 
 // ----------------------------------------------------------------- showing
 
-function showFeedback(last, prompt) {
+function showFeedback(last) {
   const box = $("feedback");
   if (!last) { box.replaceChildren(); return; }
   const parts = [];
   const right = !!last.correct;
   parts.push(el("p", { class: right ? "verdict-right" : "verdict-wrong" },
-    (prompt ? prompt + ": " : "") + (right ? "Right!" : "Not quite.")));
+    (last.question ? last.question + ": " : "") + (right ? "Right!" : "Not quite.")));
   const list = el("ul");
   for (const w of last.words || []) {
     const cls = String(w.class || "");
@@ -142,10 +141,9 @@ function render(state) {
   $("finish").disabled = !state.running;
   const s = state.score || { right: 0, answered: 0 };
   $("score").textContent = "Score: " + s.right + " right of " + s.answered + " answered";
-  showFeedback(state.last, state.last ? asked : "");
+  showFeedback(state.last);
   showSummary(state.summary);
   if (state.fault) say(state.fault + " Start a new drill to go on.");
-  if (q) asked = q.question;
 }
 
 function problem(r) {
@@ -183,7 +181,6 @@ async function submitAnswer(ev) {
 async function start(ev) {
   ev.preventDefault();
   say("");
-  asked = "";
   const r = await api("POST", "/api/start", { pack: $("pack").value, tense: $("tense").value });
   if (r.status !== 200) say(problem(r));
   render(r.data);
