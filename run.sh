@@ -1,8 +1,9 @@
 #!/bin/sh
-# Set-up, build and run. "demo" runs the editor on the sample text,
-# "test" builds and runs every test, "bench" builds and runs the benchmarks,
-# "fuzz [seconds]" runs each fuzz target for that long (clang), "web" serves
-# the drill to a browser.
+# Set-up, build and run. "drill [options]" starts the French verb drill
+# (kel-drill's options after it), "web [options]" serves it to a browser,
+# "demo" runs the editor on the sample text, "test" builds and runs every
+# test, "bench" builds and runs the benchmarks, "fuzz [seconds]" runs each
+# fuzz target for that long (clang).
 set -e
 cd "$(dirname "$0")"
 
@@ -20,6 +21,8 @@ command -v python3 >/dev/null 2>&1 || need="$need python3"
 command -v french-conjugator >/dev/null 2>&1 || need="$need verbiste"
 [ -f /usr/include/pugixml.hpp ] || need="$need libpugixml-dev"
 [ -f /usr/include/nlohmann/json.hpp ] || need="$need nlohmann-json3-dev"
+# The drill edits answer lines with libedit.
+[ -f /usr/include/editline/readline.h ] || need="$need libedit-dev"
 # The web front end serves HTTP with cpp-httplib, found through pkg-config.
 [ -f /usr/include/httplib.h ] || need="$need libcpp-httplib-dev"
 command -v pkg-config >/dev/null 2>&1 || need="$need pkg-config"
@@ -55,6 +58,11 @@ build() {   # build <dir> [cmake options...]
 }
 
 case "${1:-demo}" in
+drill)
+  shift
+  build build -DKEL_TESTS=OFF
+  exec build/kel-drill "$@"
+  ;;
 demo)
   build build -DKEL_TESTS=OFF
   exec build/kel examples/sample.txt
@@ -113,5 +121,5 @@ bench)
   sh bench/run.sh build-bench
   ;;
 *)
-  echo "usage: run.sh demo|test|web [options]|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
+  echo "usage: run.sh drill [options]|demo|test|web [options]|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
 esac

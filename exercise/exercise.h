@@ -79,3 +79,59 @@ answer_result check_answer(const std::string &answer);
 
 // Seeds the engine's random generator.
 void seed_questions(unsigned seed);
+
+// ----------------------------------------------------------------- drill.cpp
+// The drill: questions drawn within the chosen tenses and steered toward
+// what the learner gets wrong, each answer checked, explained in plain words
+// and counted, and a summary at the end. Front ends show what these
+// routines give them, as text for a terminal or as one JSON object a line.
+
+inline constexpr size_t MAXANSWER = 300;     // characters in one answer
+inline constexpr size_t MAXANSWERLINE = 4 * MAXANSWER + 8;  // bytes a reader keeps of one line
+inline constexpr int DEFAULTCOUNT = 10;      // questions in a drill
+inline constexpr int MAXCOUNT = 100000;      // questions a drill can be asked for
+
+struct drill_options {
+    std::vector<std::string> tenses;  // ids or labels; empty: the pack's first tense
+    int count = DEFAULTCOUNT;         // questions; 0: until the learner stops
+    unsigned seed = 0;
+};
+
+enum class reply_kind {
+    answered,                         // checked and counted; a new question may follow
+    refused,                          // not an answer (`message` says why); the question stays
+    quit,                             // the learner stops
+};
+
+struct drill_reply {
+    reply_kind kind = reply_kind::refused;
+    std::string message;              // refused: why, in plain words
+    std::string answer;               // answered: the answer as taken
+    answer_result result;             // answered: the analysis
+    std::vector<std::string> lines;   // answered: the feedback, one line per word at fault
+    std::string feedback;             // those lines as one text ("Correct." when right)
+};
+
+// Starts a drill on a loaded pack. False, with `error`, for a tense the pack
+// does not have.
+bool drill_start(const pack_info &pack, const drill_options &opt, std::string &error);
+
+// Draws the next question. False when the drill is over, with `error` set
+// when the pack could give no question.
+bool drill_next(std::string &error);
+
+// Takes one line the learner typed (UTF-8, line end optional) as the answer
+// to the open question: refused with a message when it is no answer
+// (too long, binary, not UTF-8, a character the pack's text cannot hold,
+// empty, punctuation alone), else checked, explained and counted.
+drill_reply drill_answer(const std::string &line);
+
+std::string drill_question_text();                      // "Question 2 of 10: nous (finir)"
+std::vector<std::string> drill_reply_text(const drill_reply &r);  // feedback and running score
+std::vector<std::string> drill_summary_lines();
+
+// The same as one-line JSON objects.
+std::string drill_question_json();    // {"n":1,"question":...,"expected":...}
+std::string drill_reply_json(const drill_reply &r);     // the answer object, or {"n":1,"error":...}
+std::string drill_summary_json();     // {"summary":{...}}
+std::string drill_error_json(const std::string &message);  // {"error":...}

@@ -1,0 +1,264 @@
+// The drill over a stand-in engine: the feedback drawn from the analysis'
+// word lines, the refused answers, the steering toward what the learner gets
+// wrong, the seed, and the JSON lines.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+#include "exercise/exercise.h"
+
+// ------------------------------------------------ a stand-in for the engine
+namespace {
+std::vector<selection> asked;          // every selection the drill made
+std::vector<word_result> next_words;   // what the next wrong answer gets
+unsigned seeded = 0;
+unsigned long draws = 0;
+
+const char *subjects[] = {"je", "tu", "il", "nous", "vous", "ils"};
+const char *endings[] = {"is", "is", "it", "issons", "issez", "issent"};
+const char *ids[] = {"1s", "2s", "3s", "1p", "2p", "3p"};
+} // namespace
+
+void seed_questions(unsigned seed) { seeded = seed, draws = seed; }
+
+bool make_question(const selection &sel, question &q, std::string &)
+{
+    int p = static_cast<int>(draws++ % 6);
+    for (int i = 0; i < 6; i++)
+        if (sel.person == ids[i])
+            p = i;
+    asked.push_back(sel);
+    q.prompt = std::string(subjects[p]) + " (finir)";
+    q.expected = std::string(subjects[p]) + " fin" + endings[p];
+    q.tense = sel.tense;
+    q.person = ids[p];
+    q.group = sel.group.empty() ? "ir" : sel.group;
+    return true;
+}
+
+answer_result check_answer(const std::string &answer)
+{
+    answer_result r;
+    if (next_words.empty()) {
+        r.correct = true;
+        return r;
+    }
+    r.words = next_words;
+    r.score = answer == "zero score" ? 0 : 3;
+    return r;
+}
+
+namespace {
+
+using json = nlohmann::json;
+
+pack_info fake_pack()
+{
+    pack_info p;
+    p.name = "fr";
+    p.language = "French";
+    p.dir = "/packs/fr";
+    p.tenses = {{"present", "present"}, {"imparfait", "imperfect"}};
+    p.persons = {{"1s", "1st person singular"}, {"2s", "2nd person singular"},
+                 {"3s", "3rd person singular"}, {"1p", "1st person plural"},
+                 {"2p", "2nd person plural"},   {"3p", "3rd person plural"}};
+    p.groups = {{"er", "-er verbs"}, {"ir", "-ir verbs"}, {"re", "-re verbs"}};
+    p.labels = {{"p1", "1st person"}, {"p2", "2nd person"}, {"p3", "3rd person"},
+                {"sg", "singular"},   {"pl", "plural"},     {"pres", "present"},
+                {"imp", "imperfect"}};
+    return p;
+}
+
+class Drill : public testing::Test {
+protected:
+    void start(drill_options opt = {})
+    {
+        asked.clear();
+        next_words.clear();
+        std::string error;
+        ASSERT_TRUE(drill_start(fake_pack(), opt, error)) << error;
+        ASSERT_TRUE(drill_next(error)) << error;
+    }
+    // Answers the open question wrongly with the given word lines.
+    drill_reply wrong(std::vector<word_result> words, const std::string &answer = "x")
+    {
+        next_words = std::move(words);
+        drill_reply r = drill_answer(answer);
+        next_words.clear();
+        return r;
+    }
+    // Moves to a question for the given person (the stand-in draws in turn).
+    void until_person(const std::string &id)
+    {
+        std::string error;
+        for (int i = 0; i < 12 && asked.back().person != id; i++) {
+            drill_answer("right");
+            ASSERT_TRUE(drill_next(error));
+        }
+    }
+};
+
+TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
+{
+    start({{"present"}, 0, 1});
+    until_person("1p");
+    drill_reply r = wrong({{"EXACT", "nous", "nous", ""}, {"MORPH", "finissons", "finissez", "p1/p2"}});
+    ASSERT_EQ(r.kind, reply_kind::answered);
+    EXPECT_FALSE(r.result.correct);
+    EXPECT_EQ(r.lines, std::vector<std::string>{
+                           "finissez: 2nd person plural; nous needs the 1st person plural: finissons"});
+
+    std::string error;
+    ASSERT_TRUE(drill_next(error));
+    r = wrong({{"MORPH", "finissons", "finissions", "pres/imp"},
+               {"APPROX", "finissons", "finisons", ""},
+               {"PHONO", "finis", "finit", ""},
+               {"MISSING", "nous", "", ""},
+               {"EXTRA", "", "bien", ""},
+               {"ELISION", "j'aime", "je aime", ""},
+               {"LEX", "aime", "adore", "syn"},
+               {"MORPH", "a", "b", "odd"}});
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "finissions: imperfect; the question asks for the present: finissons",
+                           "finisons: a spelling slip; it is written finissons",
+                           "finit: sounds right, but is written finis (-s, not -t)",
+                           "missing word: nous",
+                           "extra word: bien",
+                           "je aime: French writes j'aime",
+                           "adore: a related word (syn), not the one asked: aime",
+                           "b: another form of a; the question needs a"}));
+    EXPECT_EQ(r.feedback.substr(0, 30), "finissions: imperfect; the que");
+    EXPECT_EQ(r.feedback.back(), '.');
+
+    // An answer with errors never scores as a right one, even at score 0.
+    ASSERT_TRUE(drill_next(error));
+    r = wrong({{"APPROX", "a", "b", ""}}, "zero score");
+    EXPECT_GT(r.result.score, 0);
+    ASSERT_TRUE(drill_next(error));
+    EXPECT_EQ(drill_answer("nous finissons").feedback, "Correct.");
+}
+
+TEST_F(Drill, BadInputIsRefusedAndTheQuestionStays)
+{
+    start({{}, 2, 7});
+    struct bad {
+        std::string line, says;
+    } cases[] = {
+        {std::string(10000, 'a'), "longer than 300 characters"},
+        {std::string("nous \x01\x02 finissons", 18), "control character (U+0001)"},
+        {std::string("nous fin\0issons", 15), "control character (U+0000)"},
+        {"nous fin\xFF\xFEissons", "not valid UTF-8"},
+        {"nous fin\xC3", "not valid UTF-8"},
+        {"c\xC5\x93ur", "U+0153"},
+        {"10 \xE2\x82\xAC", "U+20AC"},
+        {"", "An empty answer"},
+        {"   \t ", "An empty answer"},
+        {"?! ... ,;", "only punctuation"},
+    };
+    for (const bad &b : cases) {
+        drill_reply r = drill_answer(b.line);
+        EXPECT_EQ(r.kind, reply_kind::refused) << b.says;
+        EXPECT_NE(r.message.find(b.says), std::string::npos) << r.message;
+        json j = json::parse(drill_reply_json(r));
+        EXPECT_EQ(j["n"], 1);
+        EXPECT_TRUE(j.contains("error"));
+    }
+    EXPECT_NE(drill_answer("c\xC5\x93ur").message.find("Type oe for"), std::string::npos);
+
+    // The question is still open: a real answer is taken, typographic
+    // apostrophe, spacing and a final full stop made plain.
+    next_words = {{"APPROX", "j'aime", "j'aimme", ""}};
+    drill_reply r = drill_answer("  j\xE2\x80\x99" "aimme\t .\r\n");
+    EXPECT_EQ(r.kind, reply_kind::answered);
+    EXPECT_EQ(r.answer, "j'aimme");
+    EXPECT_EQ(drill_answer("again").message, "No question is waiting for an answer.");
+    EXPECT_EQ(drill_answer(" :quit ").kind, reply_kind::quit);
+}
+
+TEST_F(Drill, StepsTowardWhatTheLearnerGetsWrongAndTheSeedRepeats)
+{
+    // 60 questions; the learner errs in the 1st person plural when `weak`.
+    auto persons = [this](bool weak) {
+        std::string drawn, error;
+        for (int i = 0; i < 60; i++) {
+            if (weak && asked.back().person == "1p")
+                wrong({{"MORPH", "finissons", "finissez", "p1/p2"}});
+            else
+                drill_answer("right");
+            EXPECT_TRUE(drill_next(error));
+            drawn += asked.back().person + " ";
+        }
+        return drawn;
+    };
+    auto times = [](const std::string &drawn, const std::string &id) {
+        int n = 0;
+        for (size_t at = drawn.find(id); at != std::string::npos; at = drawn.find(id, at + 1))
+            n++;
+        return n;
+    };
+    start({{"present", "imperfect"}, 0, 42});
+    std::string first = persons(false);
+    EXPECT_LT(times(first, "1p"), 20);
+    for (const selection &s : asked)
+        EXPECT_TRUE(s.group.empty());       // left to the engine while nothing is wrong
+    start({{"present", "imperfect"}, 0, 42});
+    EXPECT_EQ(persons(false), first);      // the same seed, the same questions
+
+    start({{"present"}, 0, 42});
+    std::string steered = persons(true);
+    EXPECT_GT(times(steered, "1p"), 25);
+    int ir = 0;
+    for (const selection &s : asked)
+        ir += s.group == "ir";
+    EXPECT_GT(ir, 0);                       // the weak group is drawn now and then
+
+    json s = json::parse(drill_summary_json())["summary"];
+    EXPECT_EQ(s["seed"], 42);
+    EXPECT_EQ(s["errors"]["MORPH"], s["answered"].get<int>() - s["right"].get<int>());
+    bool onep = false;
+    for (const json &p : s["persons"])
+        if (p["id"] == "1p") {
+            onep = true;
+            EXPECT_EQ(p["wrong"], p["asked"]);
+        }
+    EXPECT_TRUE(onep);
+    EXPECT_EQ(s["practise"][0], "1st person plural");
+    EXPECT_NE(s["text"][2].get<std::string>().find("1st person plural"), std::string::npos);
+}
+
+TEST_F(Drill, JsonLinesAndTheEnd)
+{
+    start({{"present"}, 2, 3});
+    json q = json::parse(drill_question_json());
+    EXPECT_EQ(q["n"], 1);
+    EXPECT_EQ(q["question"].get<std::string>().find(" (finir)") != std::string::npos, true);
+    EXPECT_TRUE(q["expected"].is_string());
+    EXPECT_EQ(q["tense"], "present");
+
+    json a = json::parse(drill_reply_json(wrong({{"MORPH", "finis", "finit", "p1/p3"}}, "je finit")));
+    EXPECT_EQ(a["n"], 1);
+    EXPECT_EQ(a["answer"], "je finit");
+    EXPECT_EQ(a["correct"], false);
+    EXPECT_EQ(a["score"], 3);
+    EXPECT_EQ(a["words"][0], (json{{"class", "MORPH"}, {"expected", "finis"}, {"response", "finit"},
+                                   {"detail", "p1/p3"}}));
+    EXPECT_TRUE(a["feedback"].is_string());
+    EXPECT_EQ(a["right"], 0);
+    EXPECT_EQ(a["answered"], 1);
+
+    std::string error;
+    ASSERT_TRUE(drill_next(error));
+    drill_answer("right");
+    EXPECT_FALSE(drill_next(error));        // two questions asked
+    EXPECT_TRUE(error.empty());
+    json s = json::parse(drill_summary_json())["summary"];
+    EXPECT_EQ(s["asked"], 2);
+    EXPECT_EQ(s["right"], 1);
+
+    drill_options bad;
+    bad.tenses = {"futur"};
+    EXPECT_FALSE(drill_start(fake_pack(), bad, error));
+    EXPECT_EQ(error, "no tense \"futur\" in the French pack; it has present, imparfait");
+}
+
+} // namespace
