@@ -3,7 +3,8 @@
 // its questions in turn, and reports every answer's latency (median, 95th
 // percentile), answers per second and the memory each live session holds.
 // Bounded in time; fails when an answer gets no feedback or anything errs.
-//   kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N] [--answer TEXT]
+//   kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N]
+//                [--answer TEXT] [--packs DIR]
 #include "web/web.h"
 #include <httplib.h>
 #include <algorithm>
@@ -130,15 +131,16 @@ static double percentile(std::vector<double> &v, double p)
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N] [--answer TEXT]\n");
+        std::fprintf(stderr, "usage: kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N] "
+                             "[--answer TEXT] [--packs DIR]\n");
         return 2;
     }
-    std::string server = argv[1], drillprog = argv[2], text = "nous parlons";
+    std::string server = argv[1], drillprog = argv[2], text = "nous parlons", packs;
     long sessions = 50, answers = 20, seconds = 120;
     for (int i = 3; i + 1 < argc; i += 2) {
         std::string a = argv[i];
-        if (a == "--answer") {
-            text = argv[i + 1];
+        if (a == "--answer" || a == "--packs") {
+            (a == "--answer" ? text : packs) = argv[i + 1];
             continue;
         }
         long v = std::atol(argv[i + 1]);
@@ -164,10 +166,16 @@ int main(int argc, char **argv)
     posix_spawn_file_actions_addclose(&fa, outp[0]);
     posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
     std::string cap = std::to_string(sessions);
-    const char *args[] = {server.c_str(), "--port", "0", "--bind", "127.0.0.1", "--drill", drillprog.c_str(),
-                          "--max-sessions", cap.c_str(), nullptr};
+    // Drills without a question limit: each learner answers as many as asked.
+    std::vector<const char *> args = {server.c_str(), "--port", "0", "--bind", "127.0.0.1", "--drill",
+                                      drillprog.c_str(), "--max-sessions", cap.c_str(), "--count", "0"};
+    if (!packs.empty()) {
+        args.push_back("--packs");
+        args.push_back(packs.c_str());
+    }
+    args.push_back(nullptr);
     pid_t srv;
-    if (posix_spawn(&srv, server.c_str(), &fa, nullptr, const_cast<char **>(args), environ) != 0) {
+    if (posix_spawn(&srv, server.c_str(), &fa, nullptr, const_cast<char **>(args.data()), environ) != 0) {
         std::fprintf(stderr, "kel-web-load: cannot start %s\n", server.c_str());
         return 1;
     }

@@ -23,7 +23,9 @@ static const char usage[] =
     "  --idle TIME        a session unused this long ends: N minutes, or Ns seconds (default 15)\n"
     "  --drill PROGRAM    the drill to run (default kel-drill beside kel-web)\n"
     "  --static DIR       the page's files (default the installed or source web/static)\n"
-    "  --offer FILE       the packs and tenses offered (default offer.json beside the page's files)\n"
+    "  --packs DIR        the language packs offered, a folder each (default $KEL_PACKS,\n"
+    "                     the build tree's, or the installed share/kel/packs)\n"
+    "  --count N          questions per drill (default 10; 0 until the learner ends it)\n"
     "  --seed N           every drill on this seed (default a random one each)\n";
 
 static std::atomic<bool> stopping{false};
@@ -89,7 +91,7 @@ int main(int argc, char **argv)
     auto here = selfdir();
     std::string webdir = std::filesystem::exists(here / "../share/kel/web/index.html")
                              ? (here / "../share/kel/web").string() : KEL_WEB_STATIC;
-    std::string offerfile;
+    std::string packs;
     // The drill beside this program when installed, one folder up in a build tree.
     config.drill_program = (here / "kel-drill").string();
     if (!std::filesystem::exists(config.drill_program) && std::filesystem::exists(here / "../kel-drill"))
@@ -120,8 +122,10 @@ int main(int argc, char **argv)
             config.drill_program = v;
         else if (a == "--static")
             webdir = v;
-        else if (a == "--offer")
-            offerfile = v;
+        else if (a == "--packs")
+            packs = v;
+        else if (a == "--count")
+            ok = number(v, 0, WEB_COUNT_MAX, config.count);
         else if (a == "--seed" && (ok = number(v, 0, 0x7fffffff, n)))
             config.seed = n;
         else if (a != "--max-sessions" && a != "--seed") {
@@ -133,11 +137,18 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (offerfile.empty())
-        offerfile = webdir + "/offer.json";
+    if (packs.empty()) {
+        const char *env = getenv("KEL_PACKS");
+        if (env && *env)
+            packs = env;
+        else if (std::filesystem::exists(here / "../share/kel/packs"))
+            packs = (here / "../share/kel/packs").string();
+        else
+            packs = KEL_WEB_PACKS;
+    }
 
     std::string error;
-    if (!read_offer(offerfile, error) || !load_static(webdir, error)) {
+    if (!read_offer(packs, error) || !load_static(webdir, error)) {
         std::fprintf(stderr, "kel-web: %s\n", error.c_str());
         return 1;
     }

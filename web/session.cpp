@@ -128,9 +128,10 @@ static char take(session &s, const std::string &line, json &error)
             if (!j.contains("question"))
                 j["question"] = s.question.value("question", "");
         }
+        // The drill's running score where it gives one, else counted here.
         bool correct = j.value("correct", false);
-        s.answered++;
-        s.right += correct;
+        s.answered = j.contains("answered") && j["answered"].is_number_integer() ? j["answered"].get<int>() : s.answered + 1;
+        s.right = j.contains("right") && j["right"].is_number_integer() ? j["right"].get<int>() : s.right + correct;
         s.last = j;
         return 'a';
     }
@@ -206,7 +207,11 @@ bool session_start(session &s, const std::string &pack, const std::string &tense
     s.question = s.last = s.summary = nullptr;
     s.fault.clear();
     s.answered = s.right = 0;
-    std::vector<std::string> args = {"--json", "--pack", pack, "--tense", tense,
+    // Every argument is the server's own: the pack's folder as found at
+    // start-up, and a tense id and pack name equal to ones it offers.
+    const offer_pack *p = find_offer(pack);
+    std::vector<std::string> args = {"--json", "--pack", p ? p->dir : pack, "--tense", tense,
+                                     "--count", std::to_string(config.count),
                                      "--seed", std::to_string(seedfor())};
     if (!drill_start(s.proc, config.drill_program, args, config.tmproot, error)) {
         running--;

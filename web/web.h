@@ -23,10 +23,12 @@ inline constexpr int WEB_START_MS = 15000;             // a drill's first questi
 inline constexpr int WEB_REPLY_MS = 10000;             // a drill's reply to an answer, at most
 inline constexpr int WEB_STOP_MS = 2000;               // a drill's exit after the end, at most
 inline constexpr int WEB_SESSIONS_MAX = 4096;          // the highest cap a flag may set
+inline constexpr long WEB_COUNT_MAX = 1000;            // the most questions per drill a flag may set
 
 // ---------------------------------------------------------------- offer.cpp
-// What the server offers: packs and their tenses, from a fixed file read at
-// start-up. The client chooses among these ids and nothing else.
+// What the server offers: the language packs found at start-up in one
+// folder, each with its tenses and accented letters from its pack.json.
+// The client chooses among these ids and nothing else.
 
 struct offer_choice {
     std::string id;                   // passed to the drill as it is
@@ -34,15 +36,17 @@ struct offer_choice {
 };
 
 struct offer_pack {
-    std::string id, label;
+    std::string id, label;            // "fr", "French"
+    std::string dir;                  // the pack's folder, passed to the drill
     std::vector<std::string> letters; // accent buttons
     std::vector<offer_choice> tenses; // the first is the default
 };
 
-extern std::vector<offer_pack> offer; // in file order; the first is the default
+extern std::vector<offer_pack> offer; // by id; the first is the default
 
-// Reads the offer file. False, with `error` naming the file and the fault.
-bool read_offer(const std::string &path, std::string &error);
+// Reads every pack.json in the folders of `packs`. False, with `error`
+// naming the file and the fault, when a pack.json is damaged or none is found.
+bool read_offer(const std::string &packs, std::string &error);
 const offer_pack *find_offer(const std::string &pack);
 bool offers_tense(const offer_pack &p, const std::string &tense);
 json offer_json();
@@ -88,6 +92,7 @@ struct web_config {
     std::size_t max_sessions = 64;    // live drills at once
     std::chrono::seconds idle{900};   // a session unused this long ends
     long seed = -1;                   // fixed seed for every drill; -1 a random one each
+    long count = 10;                  // questions per drill; 0 until the learner ends it
 };
 
 struct session {

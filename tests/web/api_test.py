@@ -27,7 +27,9 @@ class Server:
         self.sessions = os.path.join(self.tmp.name, "tmp")
         os.mkdir(self.sessions)
         env = dict(os.environ, TMPDIR=self.sessions)
-        self.proc = subprocess.Popen([KEL_WEB, "--port", "0", "--drill", FAKE, "--seed", "0", *args],
+        packs = os.path.join(os.path.dirname(os.path.abspath(FAKE)), "packs")
+        self.proc = subprocess.Popen([KEL_WEB, "--port", "0", "--drill", FAKE, "--packs", packs,
+                                      "--seed", "0", *args],
                                      stdout=subprocess.PIPE, stderr=self.log, text=True, env=env)
         line = self.proc.stdout.readline()
         m = re.search(r"http://127\.0\.0\.1:(\d+)/", line)

@@ -2,7 +2,7 @@
 # The page in Debian's chromium through playwright-core (installed by
 # "run.sh test" into tests/web/browser/node_modules). Skipped, with the
 # reason, only where no browser can be had.
-#   browser.sh KEL_WEB DRILL ANSWERS.json
+#   browser.sh KEL_WEB DRILL ANSWERS.json [PACKS]
 here=$(cd "$(dirname "$0")/browser" && pwd)
 if [ ! -x /usr/bin/chromium ]; then
   echo "browser test skipped: /usr/bin/chromium is not installed (apt-get install chromium)"

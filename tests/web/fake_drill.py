@@ -58,7 +58,7 @@ def emit(obj):
 def main():
     args = sys.argv[1:]
     opts = dict(zip(args[1::2], args[2::2])) if args[:1] == ["--json"] else {}
-    if opts.get("--pack") == "broken":
+    if opts.get("--pack", "").endswith("/broken"):
         sys.stderr.write("fake drill: pack broken: lexicon missing\n")
         sys.exit(1)
     seed = int(opts.get("--seed", "0"))

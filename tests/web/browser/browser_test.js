@@ -2,7 +2,7 @@
 // answers (right, wrong person, misspelt) with their classes and the score
 // shown, accents, a refused character, two learners at once, a reload, and
 // the summary. Prints "N passed, N failed".
-//   node browser_test.js KEL_WEB DRILL ANSWERS.json
+//   node browser_test.js KEL_WEB DRILL ANSWERS.json [PACKS]
 // ANSWERS.json names the drill's seed and, for each question the drill asks
 // with that seed, the three kinds of answer and the classes they must get.
 "use strict";
@@ -12,7 +12,7 @@ const fs = require("fs");
 const os = require("os");
 const path = require("path");
 
-const [kelweb, drill, answersFile] = process.argv.slice(2);
+const [kelweb, drill, answersFile, packs] = process.argv.slice(2);
 const plan = JSON.parse(fs.readFileSync(answersFile, "utf8"));
 const DEADLINE_MS = 90000;              // the whole run, at most
 const STEP_MS = 15000;                  // one wait for the page, at most
@@ -25,7 +25,9 @@ function check(ok, what) {
 
 function startServer() {
   return new Promise((resolve, reject) => {
-    const srv = spawn(kelweb, ["--port", "0", "--drill", drill, "--seed", String(plan.seed)],
+    const args = ["--port", "0", "--drill", drill, "--seed", String(plan.seed)];
+    if (packs) args.push("--packs", packs);
+    const srv = spawn(kelweb, args,
       { stdio: ["ignore", "pipe", "inherit"] });
     srv.stdout.setEncoding("utf8");
     srv.stdout.once("data", (line) => {
