@@ -4,12 +4,15 @@
 // percentile), answers per second and the memory each live session holds.
 // Bounded in time; fails when an answer gets no feedback or anything errs.
 //   kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N]
-//                [--answer TEXT] [--packs DIR]
+//                [--answer TEXT] [--packs DIR] [--think MS]
+// --think: each learner's pause between receiving feedback and answering
+// again (default 0: answers back to back, the server's throughput).
 #include "web/web.h"
 #include <httplib.h>
 #include <algorithm>
 #include <atomic>
 #include <barrier>
+#include <semaphore>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +37,10 @@ struct learner {
 };
 
 static std::atomic<bool> late{false};
+// Learners arrive a few at a time, as they would: fifty drills starting in
+// the same instant would measure the start-up queue, not the answers.
+static constexpr std::ptrdiff_t ARRIVING = 4;
+static std::counting_semaphore<ARRIVING> door(ARRIVING);
 static steady::time_point deadline;
 
 static void err(learner &l, const std::string &what)
@@ -42,14 +49,19 @@ static void err(learner &l, const std::string &what)
         l.firsterror = what;
 }
 
+static long thinkms = 0;              // pause between a learner's answers
+
 static void play(int port, long answers, const std::string &text, learner &l,
                  std::barrier<> &started, std::barrier<> &done)
 {
     httplib::Client cli("127.0.0.1", port);
     cli.set_keep_alive(true);
+    cli.set_tcp_nodelay(true);
     cli.set_connection_timeout(CLIENT_TIMEOUT_S);
     cli.set_read_timeout(CLIENT_TIMEOUT_S);
+    door.acquire();
     auto r = cli.Get("/api/state");
+    door.release();
     if (!r || r->status != 200)
         err(l, r ? "start: status " + std::to_string(r->status) + " " + r->body : "start: no reply");
     else {
@@ -60,6 +72,8 @@ static void play(int port, long answers, const std::string &text, learner &l,
     httplib::Headers h = {{"Cookie", l.cookie}};
     std::string body = json{{"answer", text}}.dump();
     for (long i = 0; i < answers && l.errors == 0; i++) {
+        if (i > 0 && thinkms > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(thinkms));
         if (steady::now() > deadline) {
             late = true;
             break;
@@ -132,7 +146,7 @@ int main(int argc, char **argv)
 {
     if (argc < 3) {
         std::fprintf(stderr, "usage: kel-web-load KEL_WEB DRILL [--sessions N] [--answers N] [--seconds N] "
-                             "[--answer TEXT] [--packs DIR]\n");
+                             "[--answer TEXT] [--packs DIR] [--think MS]\n");
         return 2;
     }
     std::string server = argv[1], drillprog = argv[2], text = "nous parlons", packs;
@@ -150,6 +164,8 @@ int main(int argc, char **argv)
             answers = std::clamp(v, 1L, ANSWERS_MAX);
         else if (a == "--seconds")
             seconds = std::clamp(v, 1L, 3600L);
+        else if (a == "--think")
+            thinkms = std::clamp(v, 0L, 60000L);
         else {
             std::fprintf(stderr, "kel-web-load: unknown option %s\n", a.c_str());
             return 2;
@@ -229,8 +245,8 @@ int main(int argc, char **argv)
     std::size_t got = all.size();
     double med = percentile(all, 0.5), p95 = percentile(all, 0.95), max = all.empty() ? 0 : all.back();
     double live = kids.empty() ? 1 : static_cast<double>(kids.size());
-    std::printf("web load: %ld sessions x %ld answers: %zu of %ld answered with feedback, %d errors, in %.2f s\n",
-                sessions, answers, got, want, errors, wall);
+    std::printf("web load: %ld sessions x %ld answers, %ld ms between answers: %zu of %ld answered with feedback, "
+                "%d errors, in %.2f s\n", sessions, answers, thinkms, got, want, errors, wall);
     std::printf("  latency: median %.1f ms, 95th percentile %.1f ms, max %.1f ms; %.0f answers per second\n",
                 med, p95, max, static_cast<double>(got) / wall);
     std::printf("  memory: %zu live drills, %.1f MB PSS (%.1f MB RSS) per session; kel-web itself %.1f MB RSS\n",

@@ -123,7 +123,10 @@ function showSummary(summary) {
     }
     return String(v);
   };
-  box.replaceChildren(el("h2", {}, "Summary"), describe(summary),
+  // The drill's own lines where it gives them, else every field.
+  const body = Array.isArray(summary.text) ? el("ul", {}, ...summary.text.map((t) => el("li", {}, String(t))))
+    : describe(summary);
+  box.replaceChildren(el("h2", {}, "Summary"), body,
     el("p", {}, "Choose a language and tense above to start again."));
   box.hidden = false;
 }

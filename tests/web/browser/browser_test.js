@@ -3,11 +3,15 @@
 // shown, accents, a refused character, two learners at once, a reload, and
 // the summary. Prints "N passed, N failed".
 //   node browser_test.js KEL_WEB DRILL ANSWERS.json [PACKS]
-// ANSWERS.json names the drill's seed and, for each question the drill asks
-// with that seed, the three kinds of answer and the classes they must get.
+// ANSWERS.json names the drill's seed and either lists, for each question
+// the drill asks with that seed, the answer and the classes it must get, or
+// says "mirror": then a second drill on the same seed, fed the same answers,
+// gives each expected answer and the classes the page must show, and the
+// wrong-person form comes from verbiste's conjugator.
 "use strict";
 const { chromium } = require("playwright-core");
-const { spawn } = require("child_process");
+const { spawn, execFileSync } = require("child_process");
+const readline = require("readline");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
@@ -36,6 +40,65 @@ function startServer() {
     });
     srv.once("exit", (code) => reject(new Error("kel-web ended: " + code)));
   });
+}
+
+// A drill run beside the server's, on the same arguments and answers.
+function mirror() {
+  const d = spawn(drill, ["--json", "--pack", path.join(packs, plan.mirror.pack), "--tense", plan.mirror.tense,
+    "--count", String(plan.mirror.count), "--seed", String(plan.seed)], { stdio: ["pipe", "pipe", "inherit"] });
+  const lines = [], waiting = [];
+  readline.createInterface({ input: d.stdout }).on("line", (l) => {
+    const j = JSON.parse(l);
+    waiting.length ? waiting.shift()(j) : lines.push(j);
+  });
+  return {
+    next: () => lines.length ? Promise.resolve(lines.shift()) : new Promise((r) => waiting.push(r)),
+    send: (text) => d.stdin.write(text + "\n"),
+    end: () => d.kill(),
+  };
+}
+
+// The verb of an expected answer in another person, from verbiste.
+function otherPerson(q) {
+  const words = q.expected.split(" ");
+  const last = words.pop();
+  const cut = last.lastIndexOf("'") + 1;       // j'aime: the verb after the elided pronoun
+  const verb = last.slice(cut);
+  const inf = /\(([^)]+)\)/.exec(q.question)[1];
+  const out = execFileSync("french-conjugator", [inf], { encoding: "utf8" }).split("\n");
+  const at = out.indexOf("- indicative present:");
+  const forms = out.slice(at + 1, at + 7);
+  const other = forms.find((f) => f && f !== verb);
+  return [...words, last.slice(0, cut) + other].join(" ");
+}
+
+function misspell(q) {
+  const words = q.expected.split(" ");
+  const v = words.pop();
+  const i = v.lastIndexOf("'") + 1;
+  return [...words, v.slice(0, i + 1) + v[i + 2] + v[i + 1] + v.slice(i + 3)].join(" ");
+}
+
+// Each step: the question, the answer to give, the classes and expected answer to see.
+async function steps() {
+  if (!plan.mirror) return plan.questions;
+  const m = mirror(), out = [];
+  try {
+    for (const kind of ["right", "person", "misspelt"]) {
+      const q = await m.next();
+      const answer = kind === "right" ? q.expected : kind === "person" ? otherPerson(q) : misspell(q);
+      m.send(answer);
+      const r = await m.next();
+      const classes = r.words.map((w) => w.class);
+      const fits = kind === "right" ? r.correct : kind === "person" ? classes.includes("MORPH")
+        : classes.includes("APPROX") || classes.includes("PHONO");
+      check(fits, `the drill itself takes "${answer}" for "${q.question}" as ${kind}: ${JSON.stringify(classes)}`);
+      out.push({ question: q.question, answer, classes, expected: r.correct ? undefined : q.expected });
+    }
+  } finally {
+    m.end();
+  }
+  return out;
 }
 
 const scoreOf = (page) => page.textContent("#score");
@@ -70,8 +133,9 @@ async function run() {
     await page.waitForSelector("body[data-ready]", { timeout: STEP_MS });
     check(await page.evaluate(() => document.activeElement.id) === "answer", "the answer box has the focus");
 
-    for (let i = 0; i < plan.questions.length; i++) {
-      const q = plan.questions[i];
+    const questions = await steps();
+    for (let i = 0; i < questions.length; i++) {
+      const q = questions[i];
       check((await page.textContent("#question")).trim() === q.question, `question ${i + 1} is "${q.question}"`);
       await answer(page, q.answer, i + 1);
       const classes = await classesShown(page);
@@ -83,8 +147,8 @@ async function run() {
       if (q.expected) check(fb.includes("Expected: " + q.expected), `the expected answer "${q.expected}" is shown`);
       check(await page.evaluate(() => document.activeElement.id) === "answer", "the focus is back in the answer box");
     }
-    const right = plan.questions.filter((q) => q.expected === undefined).length;
-    const n = plan.questions.length;
+    const right = questions.filter((q) => q.expected === undefined).length;
+    const n = questions.length;
     check((await scoreOf(page)).includes(`${right} right of ${n} answered`), "the score shows " + right + " of " + n);
 
     // Accent buttons type into the answer box and leave the focus there.
@@ -111,8 +175,8 @@ async function run() {
     check(ca && cb && ca.value !== cb.value, "two browsers get two sessions");
     check(ca && ca.httpOnly && ca.sameSite === "Strict", "the session cookie is HttpOnly and SameSite=Strict");
     check((await scoreOf(pageB)).includes("0 right of 0 answered"), "the second learner starts at 0");
-    check((await pageB.textContent("#question")).trim() === plan.questions[0].question, "and at the first question");
-    await answer(pageB, plan.questions[0].answer, 1);
+    check((await pageB.textContent("#question")).trim() === questions[0].question, "and at the first question");
+    await answer(pageB, questions[0].answer, 1);
     check((await scoreOf(page)).includes(`of ${n} answered`), "the first learner's score is untouched");
 
     // A reload keeps the session: same cookie, question and score.
