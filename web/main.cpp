@@ -29,10 +29,12 @@ static const char usage[] =
     "  --seed N           every drill on this seed (default a random one each)\n";
 
 static std::atomic<bool> stopping{false};
+static std::string host = "127.0.0.1";   // the address listened on
 
 static void ready(int port)
 {
-    std::printf("kel-web: serving http://%s:%d/\n", "127.0.0.1", port);
+    bool v6 = host.find(':') != std::string::npos;
+    std::printf("kel-web: serving http://%s%s%s:%d/\n", v6 ? "[" : "", host.c_str(), v6 ? "]" : "", port);
     std::fflush(stdout);
 }
 
@@ -86,7 +88,6 @@ static void waitsignals(sigset_t set)
 
 int main(int argc, char **argv)
 {
-    std::string host = "127.0.0.1";
     long port = DEFAULT_PORT;
     auto here = selfdir();
     std::string webdir = std::filesystem::exists(here / "../share/kel/web/index.html")

@@ -167,6 +167,10 @@ class WebTest(unittest.TestCase):
 
     def test_sessions(self):
         a, b = Client(self.server), Client(self.server)
+        # A drill that hangs holds up its own learner only, until it is ended.
+        h = Client(self.server)
+        h.call("GET", "/api/state")
+        hung = concurrent.futures.ThreadPoolExecutor(1).submit(h.answer, "hang")
         status, st = a.call("GET", "/api/state")
         self.assertEqual(status, 200)
         self.assertRegex(a.setcookie, r"^kel_session=[0-9a-f]{64}; Path=/; HttpOnly; SameSite=Strict$")
@@ -205,6 +209,10 @@ class WebTest(unittest.TestCase):
         self.assertEqual(status, 502)
         self.assertIn("stopped", st["error"])
         self.assertEqual(a.answer("tu es")[1]["result"]["correct"], True)
+
+        status, st = hung.result(timeout=30)
+        self.assertEqual(status, 504)
+        self.assertIn("in time", st["error"])
 
         status, st = a.call("POST", "/api/end", b"")
         self.assertEqual(st["summary"]["questions"], 5)
