@@ -20,7 +20,8 @@ namespace {
 const char usage[] =
     "usage: kel-drill [options]\n"
     "  --pack NAME|DIR   the language pack (default fr)\n"
-    "  --tense T[,T...]  the tense or tenses drilled (default: the pack's first)\n"
+    "  --tense T[,T...]  the tense or tenses drilled, by the pack's names or their\n"
+    "                    start (default: the pack's first)\n"
     "  --count N         questions in the drill (default 10; 0: no limit)\n"
     "  --seed N          the same seed gives the same questions\n"
     "  --json            one JSON object a line on standard output\n"

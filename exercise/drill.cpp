@@ -267,20 +267,24 @@ std::string morph_line(const word_result &w)
         return label;
     };
     std::string person = label_of(drill.persons, drill.q.person);
-    std::string tense = label_of(drill.tenses, drill.q.tense);
     std::string as = exchanged(person);
     if (!as.empty() && !drill.q.person.empty())
         return w.response + ": " + as + "; " + subject() + " needs the " + person + ": " + w.expected;
-    as = exchanged(tense);
-    if (!as.empty() && !drill.q.tense.empty())
-        return w.response + ": " + as + "; the question asks for the " + tense + ": " + w.expected;
+    // Values that are tenses are named as the pack names its tenses.
+    auto named = [](const std::string &value) {
+        for (const pack_choice &c : drill.pack.tenses)
+            if (c.id == value)
+                return c.label;
+        return value_label(value);
+    };
     std::vector<std::string> g, e;
     for (const std::string &v : got)
-        g.push_back(value_label(v));
+        g.push_back(named(v));
     for (const std::string &v : want)
-        e.push_back(value_label(v));
-    return w.response + ": " + joined(g, ", ") + "; the question needs the " + joined(e, ", ") +
-           ": " + w.expected;
+        e.push_back(named(v));
+    std::string needs = want.size() == 1 && want[0] == drill.q.tense ? "; the question asks for the "
+                                                                     : "; the question needs the ";
+    return w.response + ": " + joined(g, ", ") + needs + joined(e, ", ") + ": " + w.expected;
 }
 
 // A homophone: the same sound, another ending; the endings are shown.
@@ -311,10 +315,6 @@ std::string word_line(const word_result &w)
     if (c == "LEX")
         return w.response + ": a related word" + (w.detail.empty() ? "" : " (" + w.detail + ")") +
                ", not the one asked: " + w.expected;
-    if (c == "MISSING")
-        return "missing word: " + w.expected;
-    if (c == "EXTRA")
-        return "extra word: " + w.response;
     if (c == "ELISION")
         return w.response + ": " + drill.pack.language + " writes " + w.expected;
     if (w.response.empty())
@@ -376,6 +376,42 @@ constexpr class_name class_names[] = {
     {"EXTRA", "extra word"},
 };
 
+// The tense a learner names: its id, its label or the name in the label's
+// brackets ("futur simple"), in any case, or the start of one of these when
+// only one tense has it.
+std::string lower(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+const pack_choice *find_tense(const pack_info &pack, const std::string &name)
+{
+    std::string want = lower(name);
+    const pack_choice *found = nullptr;
+    int starts = 0;
+    for (const pack_choice &c : pack.tenses) {
+        std::string names[3] = {lower(c.id), lower(c.label), ""};
+        size_t open = names[1].find(" ("), close = names[1].rfind(')');
+        if (open != std::string::npos && close > open)
+            names[2] = names[1].substr(open + 2, close - open - 2);
+        bool starts_here = false;
+        for (const std::string &n : names) {
+            if (n.empty())
+                continue;
+            if (n == want)
+                return &c;
+            starts_here = starts_here || (!want.empty() && n.rfind(want, 0) == 0);
+        }
+        if (starts_here) {
+            found = &c;
+            starts++;
+        }
+    }
+    return starts == 1 ? found : nullptr;
+}
+
 } // namespace
 
 // ------------------------------------------------------------ the drill
@@ -394,10 +430,8 @@ bool drill_start(const pack_info &pack, const drill_options &opt, std::string &e
     if (opt.tenses.empty())
         drill.tenses.choices.push_back(pack.tenses.front());
     for (const std::string &want : opt.tenses) {
-        auto t = std::find_if(pack.tenses.begin(), pack.tenses.end(), [&](const pack_choice &c) {
-            return c.id == want || c.label == want;
-        });
-        if (t == pack.tenses.end()) {
+        const pack_choice *t = find_tense(pack, want);
+        if (t == nullptr) {
             std::vector<std::string> ids;
             for (const pack_choice &c : pack.tenses)
                 ids.push_back(c.id);
@@ -490,6 +524,17 @@ drill_reply drill_answer(const std::string &line)
     r.kind = reply_kind::answered;
     r.answer = to_utf8(latin1);
     r.result = check_answer(latin1);
+    if (!r.result.correct && r.answer == single_spaces(exp)) {
+        // The expected text itself is right, whatever the analysis makes of
+        // words it glues or splits.
+        r.result = answer_result{true, 0, {}};
+        for (size_t at = 0; at < r.answer.size();) {
+            size_t end = std::min(r.answer.find(' ', at), r.answer.size());
+            std::string w = r.answer.substr(at, end - at);
+            r.result.words.push_back({"EXACT", w, w, ""});
+            at = end + 1;
+        }
+    }
     if (!r.result.correct && r.result.score <= 0)
         r.result.score = 1;                  // an error never scores as a right answer
     if (r.result.correct)
@@ -509,11 +554,26 @@ drill_reply drill_answer(const std::string &line)
         r.feedback = "Correct.";
         return r;
     }
+    // Missing words, then extra words, each kind on one line.
+    std::vector<std::string> missing, extra;
     for (const word_result &w : r.result.words) {
-        std::string l = word_line(w);
-        if (!l.empty())
+        if (w.cls == "MISSING")
+            missing.push_back(w.expected);
+        else if (w.cls == "EXTRA")
+            extra.push_back(w.response);
+        else if (std::string l = word_line(w); !l.empty())
             r.lines.push_back(l);
     }
+    if (r.lines.empty() && !missing.empty() && missing.size() == r.result.words.size() - extra.size()) {
+        r.lines.push_back("no word of the answer fits: " + drill.q.expected + " was asked for");
+        missing.clear();
+        extra.clear();
+    }
+    if (!missing.empty())
+        r.lines.push_back((missing.size() > 1 ? "missing words: " : "missing word: ") +
+                          joined(missing, ", "));
+    if (!extra.empty())
+        r.lines.push_back((extra.size() > 1 ? "extra words: " : "extra word: ") + joined(extra, ", "));
     if (r.lines.empty())
         r.lines.push_back("not quite: the answer is " + drill.q.expected);
     r.feedback = joined(r.lines, ". ") + ".";

@@ -45,6 +45,11 @@ bool load_pack(const std::string &dir, pack_info &info, std::string &error);
 // installed share/kel/packs.
 std::string find_pack(const std::string &name);
 
+// The pack loaded last, as the engine side reads it.
+extern pack_info loaded_pack;         // empty name: none loaded
+extern std::map<std::string, std::string> person_attributes;  // "1s" -> "p1, sg"
+void exercise_engine();               // the engine set up once, writing nothing to stdout
+
 // ----------------------------------------------------------------- engine.cpp
 // One question and the analysis of one answer, through the engine.
 

@@ -1,7 +1,8 @@
 #!/bin/sh
 # cmake --install into a scratch prefix: the program in bin, its manual page
 # in share/man/man1 where man finds it, and the examples in share/kel; the
-# installed program and the installed example driver run.
+# installed program and the installed example driver run; the drill, where
+# it is built, in bin, and it starts on the installed French pack.
 #   tests/install.sh <cmake> <build directory>
 cmake=$1
 build=$2
@@ -19,7 +20,7 @@ problem() { echo "install: $*"; fail=1; }
 [ -f "$prefix/share/man/man1/kel.1" ] || problem "no share/man/man1/kel.1"
 [ -f "$prefix/share/kel/sample.txt" ] || problem "no share/kel/sample.txt"
 [ -x "$prefix/share/kel/driver.sh" ] || problem "share/kel/driver.sh missing or not executable"
-extra=$(cd "$prefix" && find . -type f ! -path ./bin/kel ! -path ./share/man/man1/kel.1 ! -path './share/kel/*')
+extra=$(cd "$prefix" && find . -type f ! -path ./bin/kel ! -path ./bin/kel-drill ! -path ./share/man/man1/kel.1 ! -path './share/kel/*')
 [ -z "$extra" ] || problem "installed more than asked: $extra"
 
 if [ -x "$prefix/bin/kel" ]; then
@@ -29,6 +30,11 @@ if [ -x "$prefix/bin/kel" ]; then
   # and reports on its standard error.
   (cd "$tmp" && setsid -w "$prefix/bin/kel" -d "$prefix/share/kel/driver.sh" < /dev/null > out 2> err)
   grep -q 'the corefile has 3 lines' "$tmp/err" || problem "installed example driver: $(head -5 "$tmp/err")"
+fi
+
+if [ -x "$prefix/bin/kel-drill" ] && [ -f "$prefix/share/kel/packs/fr/pack.json" ]; then
+  "$prefix/bin/kel-drill" --pack "$prefix/share/kel/packs/fr" --json --count 1 < /dev/null > "$tmp/drill" 2>&1
+  grep -q '"question"' "$tmp/drill" || problem "installed kel-drill: $(head -3 "$tmp/drill")"
 fi
 
 if command -v man > /dev/null 2>&1; then

@@ -110,11 +110,12 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
 
     std::string error;
     ASSERT_TRUE(drill_next(error));
-    r = wrong({{"MORPH", "finissons", "finissions", "pres/imp"},
+    r = wrong({{"MORPH", "finissons", "finissions", "present/imparfait"},
                {"APPROX", "finissons", "finisons", ""},
                {"PHONO", "finis", "finit", ""},
                {"MISSING", "nous", "", ""},
                {"EXTRA", "", "bien", ""},
+               {"MISSING", "vous", "", ""},
                {"ELISION", "j'aime", "je aime", ""},
                {"LEX", "aime", "adore", "syn"},
                {"MORPH", "a", "b", "odd"}});
@@ -122,11 +123,11 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
                            "finissions: imperfect; the question asks for the present: finissons",
                            "finisons: a spelling slip; it is written finissons",
                            "finit: sounds right, but is written finis (-s, not -t)",
-                           "missing word: nous",
-                           "extra word: bien",
                            "je aime: French writes j'aime",
                            "adore: a related word (syn), not the one asked: aime",
-                           "b: another form of a; the question needs a"}));
+                           "b: another form of a; the question needs a",
+                           "missing words: nous, vous",
+                           "extra word: bien"}));
     EXPECT_EQ(r.feedback.substr(0, 30), "finissions: imperfect; the que");
     EXPECT_EQ(r.feedback.back(), '.');
 
@@ -136,6 +137,14 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
     EXPECT_GT(r.result.score, 0);
     ASSERT_TRUE(drill_next(error));
     EXPECT_EQ(drill_answer("nous finissons").feedback, "Correct.");
+
+    // The expected text is right whatever the analysis makes of it.
+    ASSERT_TRUE(drill_next(error));
+    json q = json::parse(drill_question_json());
+    r = wrong({{"MISSING", "j'", "", ""}}, q["expected"].get<std::string>() + " ");
+    EXPECT_TRUE(r.result.correct);
+    EXPECT_EQ(r.result.score, 0);
+    EXPECT_EQ(r.result.words.size(), 2u);
 }
 
 TEST_F(Drill, BadInputIsRefusedAndTheQuestionStays)
@@ -259,6 +268,10 @@ TEST_F(Drill, JsonLinesAndTheEnd)
     bad.tenses = {"futur"};
     EXPECT_FALSE(drill_start(fake_pack(), bad, error));
     EXPECT_EQ(error, "no tense \"futur\" in the French pack; it has present, imparfait");
+    bad.tenses = {"IMP", "Imperfect", "p"};       // a start, a label, in any case
+    ASSERT_TRUE(drill_start(fake_pack(), bad, error));
+    ASSERT_TRUE(drill_next(error));
+    EXPECT_NE(drill_question_text().find("]"), std::string::npos);  // two tenses: it is shown
 }
 
 } // namespace

@@ -1,0 +1,2 @@
+{ subject pronoun, verb, the "che" of the subjunctive }
+PRO V CHE
