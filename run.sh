@@ -69,10 +69,11 @@ demo)
   ;;
 test)
   browser_tools
-  build build
+  build build -DKEL_TESTS=ON
   (cd build && ctest --output-on-failure -j "$jobs")
   ;;
 sanitize)
+  browser_tools
   build build-asan -DKEL_SANITIZE=ON
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
   ;;

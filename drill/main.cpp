@@ -26,11 +26,26 @@ const char usage[] =
     "  --seed N          the same seed gives the same questions\n"
     "  --json            one JSON object a line on standard output\n"
     "  --help            this text\n"
-    "Type each answer and RETURN; :quit or end of input (C-D) ends the drill\n"
-    "with its summary.\n";
+    "Type each answer and RETURN; :quit, end of input (C-D) or C-C ends the\n"
+    "drill with its summary.\n";
 
 bool json_mode = false;
 bool editing = false;       // answers read with line editing
+volatile std::sig_atomic_t stopping = 0;   // SIGTERM, SIGINT or SIGHUP came
+
+void stop(int) { stopping = 1; }
+
+// Those signals end the drill as the end of input does: the summary, and the
+// engine's temporary files removed at exit. They interrupt the wait for a
+// line (no SA_RESTART; libedit hands them on and returns).
+void stop_on_signals()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = stop;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
 
 // Writes one line and flushes it, so a program reading a pipe gets it now.
 void out(const std::string &line)
@@ -57,23 +72,25 @@ bool read_plain(std::string &line)
     line.clear();
     int c;
     bool any = false;
-    while ((c = std::getc(stdin)) != EOF) {
+    while (!stopping && (c = std::getc(stdin)) != EOF) {
         any = true;
         if (c == '\n')
             return true;
         if (line.size() < MAXANSWERLINE)
             line += static_cast<char>(c);
     }
-    return any;
+    return any && !stopping;
 }
 
 bool read_answer(std::string &line)
 {
 #ifdef KEL_LIBEDIT
     if (editing) {
-        char *typed = readline("> ");
-        if (!typed)
+        char *typed = stopping ? nullptr : readline("> ");
+        if (!typed || stopping) {
+            std::free(typed);
             return false;
+        }
         line = typed;
         if (line.find_first_not_of(' ') != std::string::npos && line.size() <= MAXANSWER)
             add_history(typed);
@@ -182,8 +199,9 @@ int main(int argc, char **argv)
 #ifdef KEL_LIBEDIT
     editing = !json_mode && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
 #endif
+    stop_on_signals();
     if (!json_mode)
-        out(pack.language + " drill: type each answer and RETURN; :quit or C-D ends it.");
+        out(pack.language + " drill: type each answer and RETURN; :quit, C-D or C-C ends it.");
 
     if (!drill_next(error)) {
         if (!error.empty())
@@ -211,6 +229,8 @@ int main(int argc, char **argv)
         }
         show_question();
     }
+    if (stopping && editing)
+        out("");                            // the interrupted line ends
     show_summary();
     return 0;
 }

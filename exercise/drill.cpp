@@ -24,7 +24,6 @@ constexpr int ANYGROUP = 3;  // weight of leaving the verb group to the engine
 
 // One dimension the drill varies: the pack's choices and their tallies.
 struct dimension {
-    const char *name;       // "tenses"
     const char *title;      // "By tense"
     std::vector<pack_choice> choices;
     std::map<std::string, tally> tallies;
@@ -33,9 +32,9 @@ struct dimension {
 struct drill_state {
     pack_info pack;
     drill_options opt;
-    dimension tenses{"tenses", "By tense", {}, {}};
-    dimension persons{"persons", "By person", {}, {}};
-    dimension groups{"groups", "By verb group", {}, {}};
+    dimension tenses{"By tense", {}, {}};
+    dimension persons{"By person", {}, {}};
+    dimension groups{"By verb group", {}, {}};
     uint64_t rng = 0;        // the drill's own generator (splitmix64)
     int n = 0;               // the open question's number, from 1
     bool open = false;       // a question waits for its answer

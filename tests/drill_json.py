@@ -148,12 +148,14 @@ def check_extra(q, r):
 
 
 def check_elided_right(q, r):
-    check("elided", r["correct"] is True and r["score"] == 0 and r["feedback"] == "Correct.",
-          f"{q['expected']} not right: {r}")
+    check("elided", r["correct"] is True and r["score"] == 0 and r["feedback"] == "Correct."
+          and r["answer"] == q["expected"], f"{q['expected']} not right: {r}")
 
 
 cases = [
-    ("elided", lambda q: q["expected"].startswith("j'"), lambda q: q["expected"], check_elided_right),
+    # Typed with a typographic apostrophe, spaces and a full stop.
+    ("elided", lambda q: q["expected"].startswith("j'"),
+     lambda q: " " + q["expected"].replace("'", "\u2019") + "\t .", check_elided_right),
     ("person", suits_person, lambda q: "nous " + parts(q)[1][:-3] + "ez", check_person),
     ("spelling", suits_spelling,
      lambda q: q["expected"].rsplit(" ", 1)[0] + " " + parts(q)[1][:2] + "x" + parts(q)[1][2:],
@@ -230,6 +232,19 @@ check("seed", questions[0] != questions[2], "seeds 9 and 10 gave the same questi
 check("end of input", '"summary"' in one.stdout.decode().splitlines()[-1], "no summary at the end")
 plain = run("--seed", "9", "--count", "3")
 check("end of input", plain.returncode == 0 and b"Summary: " in plain.stdout, f"plain: {plain}")
+
+# SIGTERM while the drill waits for a line ends it as the end of input does,
+# leaving nothing in its temporary directory.
+with tempfile.TemporaryDirectory() as tmp:
+    p = subprocess.Popen([drill, "--json", "--seed", "4"], stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE, env=dict(os.environ, TMPDIR=tmp))
+    first = p.stdout.readline()
+    p.terminate()
+    rest = p.stdout.read().decode()
+    status = p.wait(timeout=30)
+    check("sigterm", b'"question"' in first and status == 0 and rest.startswith('{"summary"')
+          and not os.listdir(tmp), f"status {status}, {rest!r}, left {os.listdir(tmp)}")
+    p.stdin.close()
 
 # A missing or damaged pack: one message naming the file, status 1.
 with tempfile.TemporaryDirectory() as tmp:

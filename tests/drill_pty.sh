@@ -1,7 +1,7 @@
 #!/bin/sh
 # The terminal drill on a real pseudo-terminal: the question shown, two
 # answers typed with line editing, their feedback on the screen, the quit
-# key, the summary and exit status 0.
+# key (C-D) or C-C, the summary and exit status 0.
 #
 #   drill_pty.sh path/to/kel-drill
 #
@@ -39,16 +39,24 @@ if [ -z "$second" ] || [ -z "$first" ]; then
 fi
 
 cat > "$tmp/pane.sh" <<'PANE'
-kel=$1 tmp=$2
-shift 2
+name=$1 kel=$2 tmp=$3
+shift 3
+trap : INT
 export TERM=xterm LANG=C.UTF-8 LC_ALL=C.UTF-8
-"$kel" "$@" 2> "$tmp/err"
-echo $? > "$tmp/rc"
+"$kel" "$@" 2> "$tmp/err.$name"
+echo $? > "$tmp/rc.$name"
 sleep 30
 PANE
-tmux -S "$sock" -f /dev/null -u new-session -d -s drill -x 80 -y 24 \
-    "sh '$tmp/pane.sh' '$kel' '$tmp' $args" </dev/null >/dev/null 2>&1 3>&- ||
-    { fail "tmux could not start a pane"; report; }
+start() {
+    tmux -S "$sock" -f /dev/null -u new-session -d -s "$1" -x 80 -y 24 \
+        "sh '$tmp/pane.sh' $1 '$kel' '$tmp' $args" </dev/null >/dev/null 2>&1 3>&-
+}
+ended() {
+    wait_for 10 has_file "$tmp/rc.$1" || fail "$1: the drill did not end"
+    [ "$(cat "$tmp/rc.$1" 2>/dev/null)" = 0 ] || fail "$1: exit status $(cat "$tmp/rc.$1" 2>/dev/null)"
+    [ -s "$tmp/err.$1" ] && sed 's/^/  stderr: /' "$tmp/err.$1" | head -5
+}
+start drill || { fail "tmux could not start a pane"; report; }
 
 expect drill "Question 1 of 5: $first" "start"
 # A wrong answer: its feedback and the expected answer.
@@ -68,7 +76,14 @@ expect drill "Question 3 of 5" "third question"
 # The quit key: end of input at the start of a line.
 keys drill C-d
 expect drill "Summary: 1 of 2 answers right." "quit: summary"
-wait_for 10 has_file "$tmp/rc" || fail "quit: the drill did not end"
-[ "$(cat "$tmp/rc" 2>/dev/null)" = 0 ] || fail "quit: exit status $(cat "$tmp/rc" 2>/dev/null)"
-[ -s "$tmp/err" ] && sed 's/^/  stderr: /' "$tmp/err" | head -5
+ended drill
+
+# C-C in the middle of a line: the summary too, status 0.
+if start interrupt; then
+    expect interrupt "Question 1 of 5" "interrupt: start"
+    keys interrupt -l "nous"
+    keys interrupt C-c
+    expect interrupt "Summary: 0 of 0 answers right." "interrupt: summary"
+    ended interrupt
+fi
 report

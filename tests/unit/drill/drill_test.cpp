@@ -1,6 +1,6 @@
 // The drill over a stand-in engine: the feedback drawn from the analysis'
-// word lines, the refused answers, the steering toward what the learner gets
-// wrong, the seed, and the JSON lines.
+// word lines, the steering toward what the learner gets wrong, the seed, and
+// the JSON lines. Refused answers are tested through kel-drill.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -145,43 +145,6 @@ TEST_F(Drill, FeedbackInPlainWordsFromEachClass)
     EXPECT_TRUE(r.result.correct);
     EXPECT_EQ(r.result.score, 0);
     EXPECT_EQ(r.result.words.size(), 2u);
-}
-
-TEST_F(Drill, BadInputIsRefusedAndTheQuestionStays)
-{
-    start({{}, 2, 7});
-    struct bad {
-        std::string line, says;
-    } cases[] = {
-        {std::string(10000, 'a'), "longer than 300 characters"},
-        {std::string("nous \x01\x02 finissons", 18), "control character (U+0001)"},
-        {std::string("nous fin\0issons", 15), "control character (U+0000)"},
-        {"nous fin\xFF\xFEissons", "not valid UTF-8"},
-        {"nous fin\xC3", "not valid UTF-8"},
-        {"c\xC5\x93ur", "U+0153"},
-        {"10 \xE2\x82\xAC", "U+20AC"},
-        {"", "An empty answer"},
-        {"   \t ", "An empty answer"},
-        {"?! ... ,;", "only punctuation"},
-    };
-    for (const bad &b : cases) {
-        drill_reply r = drill_answer(b.line);
-        EXPECT_EQ(r.kind, reply_kind::refused) << b.says;
-        EXPECT_NE(r.message.find(b.says), std::string::npos) << r.message;
-        json j = json::parse(drill_reply_json(r));
-        EXPECT_EQ(j["n"], 1);
-        EXPECT_TRUE(j.contains("error"));
-    }
-    EXPECT_NE(drill_answer("c\xC5\x93ur").message.find("Type oe for"), std::string::npos);
-
-    // The question is still open: a real answer is taken, typographic
-    // apostrophe, spacing and a final full stop made plain.
-    next_words = {{"APPROX", "j'aime", "j'aimme", ""}};
-    drill_reply r = drill_answer("  j\xE2\x80\x99" "aimme\t .\r\n");
-    EXPECT_EQ(r.kind, reply_kind::answered);
-    EXPECT_EQ(r.answer, "j'aimme");
-    EXPECT_EQ(drill_answer("again").message, "No question is waiting for an answer.");
-    EXPECT_EQ(drill_answer(" :quit ").kind, reply_kind::quit);
 }
 
 TEST_F(Drill, StepsTowardWhatTheLearnerGetsWrongAndTheSeedRepeats)
