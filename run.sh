@@ -1,8 +1,9 @@
 #!/bin/sh
 # Set-up, build and run. "drill [options]" starts the French verb drill
-# (kel-drill's options after it), "demo" runs the editor on the sample text,
-# "test" builds and runs every test, "bench" builds and runs the benchmarks,
-# "fuzz [seconds]" runs each fuzz target for that long (clang).
+# (kel-drill's options after it), "web [options]" serves it to a browser,
+# "demo" runs the editor on the sample text, "test" builds and runs every
+# test, "bench" builds and runs the benchmarks, "fuzz [seconds]" runs each
+# fuzz target for that long (clang).
 set -e
 cd "$(dirname "$0")"
 
@@ -22,11 +23,32 @@ command -v french-conjugator >/dev/null 2>&1 || need="$need verbiste"
 [ -f /usr/include/nlohmann/json.hpp ] || need="$need nlohmann-json3-dev"
 # The drill edits answer lines with libedit.
 [ -f /usr/include/editline/readline.h ] || need="$need libedit-dev"
+# The web front end serves HTTP with cpp-httplib, found through pkg-config.
+[ -f /usr/include/httplib.h ] || need="$need libcpp-httplib-dev"
+command -v pkg-config >/dev/null 2>&1 || need="$need pkg-config"
 if [ -n "$need" ]; then
   if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $need
 fi
+
+# The browser tests: Debian's chromium, driven by playwright-core from npm
+# (no browser of its own is downloaded).
+browser_tools() {
+  more=""
+  [ -x /usr/bin/chromium ] || more="$more chromium"
+  command -v node >/dev/null 2>&1 || more="$more nodejs"
+  command -v npm >/dev/null 2>&1 || more="$more npm"
+  if [ -n "$more" ]; then
+    if [ "$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y $more || echo "run.sh: could not install$more" >&2
+  fi
+  if [ ! -d tests/web/browser/node_modules/playwright-core ] && command -v npm >/dev/null 2>&1; then
+    (cd tests/web/browser && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund) ||
+      echo "run.sh: could not install playwright-core" >&2
+  fi
+}
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build() {   # build <dir> [cmake options...]
@@ -48,10 +70,12 @@ demo)
 test)
   # The tests are built whatever the cache holds (demo turns them off), and a
   # run in which no test ran fails.
+  browser_tools
   build build -DKEL_TESTS=ON
   (cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
   ;;
 sanitize)
+  browser_tools
   build build-asan -DKEL_SANITIZE=ON
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
   ;;
@@ -105,10 +129,17 @@ fuzz)
     $((total * 10 - secs * 10)) "$dir" ||
     { echo "fuzz: the mutation run found a fault; see $dir" >&2; exit 1; }
   ;;
+web)
+  # The drill in a browser: builds kel-web and the drill, serves on
+  # 127.0.0.1 (port 8080, or --port N; more flags: build/web/kel-web --help).
+  build build -DKEL_TESTS=OFF
+  shift
+  exec build/web/kel-web "$@"
+  ;;
 bench)
   build build-bench -DKEL_BENCH=ON -DKEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
   sh bench/run.sh build-bench
   ;;
 *)
-  echo "usage: run.sh drill [options]|demo|test|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
+  echo "usage: run.sh drill [options]|demo|test|web [options]|sanitize|bench|fuzz [seconds]" >&2; exit 2 ;;
 esac
