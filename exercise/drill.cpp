@@ -300,7 +300,9 @@ std::string phono_line(const word_result &w)
     return line;
 }
 
-std::string word_line(const word_result &w)
+// `next` is the word after `w` in the answer, or null: an elided word is
+// shown with the word it runs into ("je aime: French writes j'aime").
+std::string word_line(const word_result &w, const word_result *next)
 {
     const std::string &c = w.cls;
     if (c == "EXACT")
@@ -314,8 +316,12 @@ std::string word_line(const word_result &w)
     if (c == "LEX")
         return w.response + ": a related word" + (w.detail.empty() ? "" : " (" + w.detail + ")") +
                ", not the one asked: " + w.expected;
-    if (c == "ELISION")
+    if (c == "ELISION") {
+        if (next != nullptr && !next->expected.empty() && !next->response.empty())
+            return w.response + " " + next->response + ": " + drill.pack.language + " writes " +
+                   w.expected + next->expected;
         return w.response + ": " + drill.pack.language + " writes " + w.expected;
+    }
     if (w.response.empty())
         return "missing word: " + w.expected;
     if (w.expected.empty())
@@ -555,12 +561,15 @@ drill_reply drill_answer(const std::string &line)
     }
     // Missing words, then extra words, each kind on one line.
     std::vector<std::string> missing, extra;
-    for (const word_result &w : r.result.words) {
+    const std::vector<word_result> &words = r.result.words;
+    for (size_t i = 0; i < words.size(); i++) {
+        const word_result &w = words[i];
         if (w.cls == "MISSING")
             missing.push_back(w.expected);
         else if (w.cls == "EXTRA")
             extra.push_back(w.response);
-        else if (std::string l = word_line(w); !l.empty())
+        else if (std::string l = word_line(w, i + 1 < words.size() ? &words[i + 1] : nullptr);
+                 !l.empty())
             r.lines.push_back(l);
     }
     if (r.lines.empty() && !missing.empty() && missing.size() == r.result.words.size() - extra.size()) {
