@@ -179,6 +179,9 @@ static bool checkbytes(const std::string &name, const std::string &text)
         }
         if (c < 0x80)
             continue;
+        if (c == 0xff)                // the readers stop at this byte
+            report(placeof(name, line), true,
+                   "byte 255 (\xc3\xbf in Latin-1) ends the file for kel's readers: what follows is not read");
         unsigned point = 0;
         int len = utf8seq(p + i, n - i, &point);
         if (len == 0) {

@@ -76,6 +76,11 @@ printf 'gender (masc, f\351m)\n%%\n' > latin1
 printf 'kel --check: 1 file, 0 errors, 0 warnings\n' > expected
 expect 0 expected latin1
 
+# Byte 255 ends a file for the readers: said where it stands.
+printf 'gender (masc, fem)\nx (a\377, b)\n%%\n' > ff
+"$kel" --check --kind attributes ff > out 2>&1
+grep -q "^ff:2: error: byte 255 .* ends the file" out || { problem "byte 255:"; cat out; }
+
 # Hostile input.
 printf 'Det\000N\n' > binary
 head -c 200000 /dev/zero | tr '\0' 'a' > hugeline
