@@ -333,14 +333,18 @@ static void loadsummary(int row, long errors0, long warnings0)
     if (row == 7 && numerrors > NLEXERRORS)  // errors past the cap are only counted
         errors += numerrors - NLEXERRORS;
     long warnings = v_warncount - warnings0;
+    std::string what = noun;          // "1 entry", "1 class", "1 rule"
+    if (count == 1)
+        what = what == "entries" ? "entry" : what.ends_with("sses") ? what.substr(0, what.size() - 2)
+                                                                     : what.substr(0, what.size() - 1);
     char msg[GWMSGSIZE];
     const char *name = std::strrchr(curfile, '/') ? std::strrchr(curfile, '/') + 1 : curfile;
     if (warnings > 0)
         std::snprintf(msg, sizeof msg, "%s: %ld %s, %ld error%s, %ld warning%s (corefile 7)", name,
-                      count, noun, errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+                      count, what.c_str(), errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
     else
-        std::snprintf(msg, sizeof msg, "%s: %ld %s, %ld error%s (corefile 7)", name, count, noun,
-                      errors, errors == 1 ? "" : "s");
+        std::snprintf(msg, sizeof msg, "%s: %ld %s, %ld error%s (corefile 7)", name, count,
+                      what.c_str(), errors, errors == 1 ? "" : "s");
     progress(msg);
 }
 
