@@ -301,7 +301,8 @@ std::string phono_line(const word_result &w)
 }
 
 // `next` is the word after `w` in the answer, or null: an elided word is
-// shown with the word it runs into ("je aime: French writes j'aime").
+// shown with the word it runs into when that one is right ("je aime:
+// French writes j'aime").
 std::string word_line(const word_result &w, const word_result *next)
 {
     const std::string &c = w.cls;
@@ -317,7 +318,7 @@ std::string word_line(const word_result &w, const word_result *next)
         return w.response + ": a related word" + (w.detail.empty() ? "" : " (" + w.detail + ")") +
                ", not the one asked: " + w.expected;
     if (c == "ELISION") {
-        if (next != nullptr && !next->expected.empty() && !next->response.empty())
+        if (next != nullptr && next->cls == "EXACT")
             return w.response + " " + next->response + ": " + drill.pack.language + " writes " +
                    w.expected + next->expected;
         return w.response + ": " + drill.pack.language + " writes " + w.expected;
