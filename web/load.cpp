@@ -191,7 +191,9 @@ int main(int argc, char **argv)
     }
     args.push_back(nullptr);
     pid_t srv;
-    if (posix_spawn(&srv, server.c_str(), &fa, nullptr, const_cast<char **>(args.data()), environ) != 0) {
+    int spawned = posix_spawn(&srv, server.c_str(), &fa, nullptr, const_cast<char **>(args.data()), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (spawned != 0) {
         std::fprintf(stderr, "kel-web-load: cannot start %s\n", server.c_str());
         return 1;
     }
