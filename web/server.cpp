@@ -141,12 +141,10 @@ static bool parsebody(const httplib::Request &req, httplib::Response &res, json 
 
 // --------------------------------------------------------------------- API
 
-static void apioptions(const httplib::Request &, httplib::Response &res)
-{
-    reply(res, 200, offer_json());
-}
-
-static void apistate(const httplib::Request &req, httplib::Response &res)
+// Runs `handle` on the request's session, locked and marked used, with
+// whether it was made for this request; "busy" when there is no room.
+template <class F>
+static void withsession(const httplib::Request &req, httplib::Response &res, F handle)
 {
     bool created;
     auto s = getsession(req, res, created);
@@ -154,9 +152,21 @@ static void apistate(const httplib::Request &req, httplib::Response &res)
         return busy(res);
     std::lock_guard<std::mutex> g(s->lock);
     s->used = steady::now();
-    if (created && !firststart(*s, res))
-        return;
-    reply(res, 200, session_state(*s));
+    handle(*s, created);
+}
+
+static void apioptions(const httplib::Request &, httplib::Response &res)
+{
+    reply(res, 200, offer_json());
+}
+
+static void apistate(const httplib::Request &req, httplib::Response &res)
+{
+    withsession(req, res, [&res](session &s, bool created) {
+        if (created && !firststart(s, res))
+            return;
+        reply(res, 200, session_state(s));
+    });
 }
 
 static void apistart(const httplib::Request &req, httplib::Response &res)
@@ -171,24 +181,20 @@ static void apistart(const httplib::Request &req, httplib::Response &res)
         return reply(res, 400, {{"error", "There is no such pack here."}});
     if (!offers_tense(*p, tense))
         return reply(res, 400, {{"error", "The pack offers no such tense."}});
-    bool created;
-    auto s = getsession(req, res, created);
-    if (!s)
-        return busy(res);
-    std::lock_guard<std::mutex> g(s->lock);
-    s->used = steady::now();
-    std::string error;
-    if (!session_start(*s, pack, tense, error)) {
-        if (error == "busy") {
-            if (created) {
-                drop_session(s->id);
-                res.headers.erase("Set-Cookie");
+    withsession(req, res, [&](session &s, bool created) {
+        std::string error;
+        if (!session_start(s, pack, tense, error)) {
+            if (error == "busy") {
+                if (created) {
+                    drop_session(s.id);
+                    res.headers.erase("Set-Cookie");
+                }
+                return busy(res);
             }
-            return busy(res);
+            return reply(res, 502, session_state(s));
         }
-        return reply(res, 502, session_state(*s));
-    }
-    reply(res, 200, session_state(*s));
+        reply(res, 200, session_state(s));
+    });
 }
 
 static void apianswer(const httplib::Request &req, httplib::Response &res)
@@ -204,37 +210,29 @@ static void apianswer(const httplib::Request &req, httplib::Response &res)
     for (unsigned char c : answer)
         if (c < 0x20 || c == 0x7f)
             return reply(res, 400, {{"error", "An answer is one line of text, without control characters."}});
-    bool created;
-    auto s = getsession(req, res, created);
-    if (!s)
-        return busy(res);
-    std::lock_guard<std::mutex> g(s->lock);
-    s->used = steady::now();
-    if (created) {
-        // A new session never takes an answer to a question it did not ask.
-        if (!firststart(*s, res))
-            return;
-        json st = session_state(*s);
-        st["notice"] = "A new session was started: here is its first question.";
-        return reply(res, 200, st);
-    }
-    json out;
-    int status = session_answer(*s, answer, out);
-    json st = session_state(*s);
-    st.update(out);
-    reply(res, status, st);
+    withsession(req, res, [&](session &s, bool created) {
+        if (created) {
+            // A new session never takes an answer to a question it did not ask.
+            if (!firststart(s, res))
+                return;
+            json st = session_state(s);
+            st["notice"] = "A new session was started: here is its first question.";
+            return reply(res, 200, st);
+        }
+        json out;
+        int status = session_answer(s, answer, out);
+        json st = session_state(s);
+        st.update(out);
+        reply(res, status, st);
+    });
 }
 
 static void apiend(const httplib::Request &req, httplib::Response &res)
 {
-    bool created;
-    auto s = getsession(req, res, created);
-    if (!s)
-        return busy(res);
-    std::lock_guard<std::mutex> g(s->lock);
-    s->used = steady::now();
-    session_finish(*s);
-    reply(res, 200, session_state(*s));
+    withsession(req, res, [&res](session &s, bool) {
+        session_finish(s);
+        reply(res, 200, session_state(s));
+    });
 }
 
 // ------------------------------------------------------------------- server
