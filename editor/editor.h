@@ -87,6 +87,7 @@ int64_t endptr();
 bool cadd(unsigned char c);           // false: refused (no room, no record, picture)
 void cinsert(int n);
 void cremove(int n);
+bool canstore(int64_t n);            // false: n more characters leave no head-room, whatever is collected
 void extline();
 void erasefield();
 int findnb();

@@ -109,6 +109,8 @@ bool insmath(const unsigned char *s, int n)
     int pad = c.curcol - 1 - c.lnptr->length;
     if (pad < 0)
         pad = 0;
+    if (!canstore(int64_t{pad} + n))
+        return false;
     for (int i = 0; i < pad + n; i++) {
         if (!cadd(' ')) {
             dropadded(i);

@@ -525,9 +525,21 @@ void cremove(int n)
     f.charcount -= n;
 }
 
+bool canstore(int64_t n)
+{
+    int64_t stored = 0;
+    for (const COREFILE &c : core)
+        stored += c.charcount;
+    return n <= hiaddr - stored;
+}
+
+// Padding that would fill even a collected arena past its head-room is
+// refused at once, not written blank by blank and then taken back.
 void extline()
 {
     COREFILE &f = curcore();
+    if (!canstore(int64_t{f.curcol} - f.lnptr->length))
+        return;
     while (f.curcol > f.lnptr->length)
         if (!cadd(' '))
             break;                    // arena or records exhausted

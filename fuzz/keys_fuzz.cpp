@@ -40,7 +40,7 @@ static void tapped(const char *)
         std::fprintf(stderr, "the stack grows with the input\n");
         __builtin_trap();
     }
-    checkstore();
+    checkstore(false);                // the bytes are looked at once, at the end
 }
 
 // An input starting with byte 255 is a list of runs, each a repeat byte r,

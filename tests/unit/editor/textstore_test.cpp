@@ -305,6 +305,19 @@ TEST_F(TextStore, FullAndTheLimits)
     cf().curcol = 1000;
     extline();
     EXPECT_EQ(cf().lnptr->length, 2);
+
+    // Padding out to the last column of a nearly empty arena cannot fit
+    // beside the text already held: refused before a blank is written.
+    clrfile();
+    fill({"abc"});
+    int64_t before = avail;
+    cf().curcol = MAXCOLUMN;
+    extline();
+    EXPECT_EQ(cf().lnptr->length, 3);
+    EXPECT_EQ(avail, before);
+    cf().curcol = 10;
+    extline();
+    EXPECT_EQ(cf().lnptr->length, 10);
 }
 
 TEST_F(TextStore, LineEditsKeepCharcountExact)
