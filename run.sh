@@ -56,6 +56,15 @@ build() {   # build <dir> [cmake options...]
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEL_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
+# The sanitized build, with its tests; where clang is at hand it is built with
+# clang and holds the fuzz targets too, so "sanitize" then "fuzz" build once.
+asan_build() {
+  if command -v clang++ >/dev/null 2>&1; then
+    build build-asan -DKEL_SANITIZE=ON -DKEL_FUZZ=ON -DKEL_TESTS=ON -DCMAKE_CXX_COMPILER=clang++
+  else
+    build build-asan -DKEL_SANITIZE=ON -DKEL_TESTS=ON
+  fi
+}
 
 case "${1:-demo}" in
 drill)
@@ -76,23 +85,23 @@ test)
   ;;
 sanitize)
   browser_tools
-  build build-asan -DKEL_SANITIZE=ON
+  asan_build
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
   ;;
 fuzz)
-  # $2 seconds (default 60) for each of the ten targets, shared out as nine
-  # tenths of it for each target, seeded from the test cases, in a directory
-  # of its own under build-fuzz (a finding is left there as crash-*), and the
-  # rest for a mutation run of the black-box cases' keys through the
-  # sanitized editor (findings left in build-fuzz/run-mutate).
+  # $2 seconds (default 60) for each of the eleven targets, shared out as
+  # nine tenths of it for each target, seeded from the test cases, in a
+  # directory of its own under build-asan (a finding is left there as
+  # crash-*), and the rest for a mutation run of the black-box cases' keys
+  # through the sanitized editor (findings left in build-asan/run-mutate).
   # The targets confine themselves to that directory (chroot), where the leak
   # checker cannot read /proc: leaks are left to the sanitizer build.
   command -v clang++ >/dev/null 2>&1 || { echo "run.sh fuzz: clang++ is needed" >&2; exit 2; }
   total=${2:-60}
   secs=$((total * 9 / 10))
-  build build-fuzz -DKEL_FUZZ=ON -DKEL_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
+  asan_build
   for t in keys tokens attributes lexicon morph syntax lextrans semantic variants recover check; do
-    dir=build-fuzz/run-$t
+    dir=build-asan/run-$t
     rm -rf "$dir"
     mkdir -p "$dir/corpus"
     n=0
@@ -112,7 +121,7 @@ fuzz)
     for f in $seeds; do n=$((n + 1)); cp "$f" "$dir/corpus/seed$n"; done
     dict=
     if [ $t = keys ]; then
-      for f in $seeds; do n=$((n + 1)); build-fuzz/fuzz/fuzz_kelkeys < "$f" > "$dir/corpus/seed$n"; done
+      for f in $seeds; do n=$((n + 1)); build-asan/fuzz/fuzz_kelkeys < "$f" > "$dir/corpus/seed$n"; done
       dict=-dict=../../fuzz/keys.dict
     fi
     echo "fuzz: $t for $secs s from $n seeds"
@@ -121,11 +130,11 @@ fuzz)
       { tail -40 "$dir/log"; echo "fuzz: $t found a fault; see $dir" >&2; exit 1; }
     grep -E "stat::number_of_executed_units|stat::new_units_added" "$dir/log" | sed "s/^/  /"
   done
-  dir=build-fuzz/run-mutate
+  dir=build-asan/run-mutate
   rm -rf "$dir"
   mkdir -p "$dir"
   echo "fuzz: mutations of the black-box cases for $((total * 10 - secs * 10)) s"
-  python3 fuzz/mutate.py build-fuzz/kel build-fuzz/fuzz/fuzz_kelkeys tests/cases fuzz/keys.dict \
+  python3 fuzz/mutate.py build-asan/kel build-asan/fuzz/fuzz_kelkeys tests/cases fuzz/keys.dict \
     $((total * 10 - secs * 10)) "$dir" ||
     { echo "fuzz: the mutation run found a fault; see $dir" >&2; exit 1; }
   ;;

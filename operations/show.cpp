@@ -46,16 +46,20 @@ void dumpcore(std::FILE *f, int n, recordnumbers &id)
     const COREFILE &c = core[n];
     std::fprintf(f, "\nCOREFILE #%d", n);
     std::fprintf(f, "\n     HEADER    LNPTR     CURLINE   CURCOL    LNCOUNT   CHARCNT   DISLN");
-    std::fprintf(f, "\n%10ld%10ld%10d%10d%10d%10ld%10ld\n", id(c.header), id(c.lnptr), c.curline,
-                 c.curcol, c.lncount, static_cast<long>(c.charcount), id(c.disln));
+    // Numbers are handed out as the records are met, left to right: each is
+    // taken before the call, where the order of evaluation is fixed.
+    long header = id(c.header), lnptr = id(c.lnptr), disln = id(c.disln);
+    std::fprintf(f, "\n%10ld%10ld%10d%10d%10d%10ld%10ld\n", header, lnptr, c.curline, c.curcol,
+                 c.lncount, static_cast<long>(c.charcount), disln);
     std::fprintf(f, "\n    address      up        down      nextphys     object     count     lnindex");
     int count = 0;
     if (c.header != nullptr) {
         for (const LINE *l = c.header->down; l != nullptr && l != c.header; l = l->down, count++) {
             if (count >= DUMPLINES)
                 continue;
-            std::fprintf(f, "\n%10ld:%10ld,%10ld,%10ld,%10d,%10d,%10ld", id(l), id(l->up),
-                         id(l->down), id(l->nextphys), l->object, l->length,
+            long self = id(l), up = id(l->up), down = id(l->down), next = id(l->nextphys);
+            std::fprintf(f, "\n%10ld:%10ld,%10ld,%10ld,%10d,%10d,%10ld", self, up, down, next,
+                         l->object, l->length,
                          static_cast<long>(l->index));
         }
     }
