@@ -608,8 +608,11 @@ bool locateword(int n)
 {
     const LINE *header = curcore().header;
     for (int i = 1; i < n; i++) {
-        while (lp != header && !(kindof(peepc()) & KDELIM))
-            nextc();
+        if (lp != header && peepc() == 4)
+            nextc();                  // byte 4 both ends a word and is one, of one byte
+        else
+            while (lp != header && !(kindof(peepc()) & KDELIM))
+                nextc();
         while (lp != header && !(kindof(peepc()) & KWORD))
             nextc();
         if (lp == header)

@@ -189,7 +189,11 @@ static bool refblock(const LINE *top, const LINE *bottom, int col)
     const char *w = words.data();
     size_t end = words.size(), pos = 0;
     bool open = false, hasword = false;
-    while (!spent) {
+    for (unsigned turn = 1; !spent; turn++) {
+        if (turn % 4096 == 1 && stopping()) {
+            spent = true;             // given up: the paragraph stays as it was
+            break;
+        }
         while (pos < end && w[pos] == ' ')
             pos++;
         if (pos == end)
@@ -278,6 +282,8 @@ void reformat()
     }
     f.lnptr = top;
     bool done = refblock(top, end, f.curcol);
+    if (!done && stopping())
+        return;
     if (!done) {
         garbage();
         if (!full)

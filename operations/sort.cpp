@@ -239,10 +239,11 @@ static void iqsort(const stretch &s, stretch &low, stretch &high)
 }
 
 // The smaller part is sorted by a call of its own, the larger one by the
-// loop, so the calls nest at most log2(n) deep.
+// loop, so the calls nest at most log2(n) deep. An interrupt or an ending
+// signal leaves every line in the range, in partitions not yet sorted.
 static void kelsort(stretch s)
 {
-    while (s.n > SHORTRUN) {
+    while (s.n > SHORTRUN && !stopping()) {
         stretch low, high;
         iqsort(s, low, high);
         if (low.n < high.n) {
@@ -374,7 +375,10 @@ void sort()
         for (int i = 0; i < n / 2; i++)
             mid = mid->down;
         kelsort({beforehead, oldtailsucc, n, mid});
-        isort(beforehead, oldtailsucc);
+        if (stopping())               // every line is in the range, not all in order
+            progress("Sort interrupted");
+        else
+            isort(beforehead, oldtailsucc);
     }
     putback();
     linkschanged();

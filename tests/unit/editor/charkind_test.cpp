@@ -46,12 +46,12 @@ TEST(CharKind, WordsEndAtPunctuation)
     kelreset();
     COREFILE &c = curcore();
     removeline();
-    const char text[] = "ab,cd.ef!gh";
+    const char text[] = "ab,cd.ef!gh\4\4ij";     // byte 4 counts as a word of its own
     std::memcpy(textbase + avail, text, sizeof text - 1);
     allocln(0, sizeof text - 1);
     linkphys();
-    const int starts[] = {1, 4, 7, 10};
-    for (int n = 1; n <= 4; n++) {
+    const int starts[] = {1, 4, 7, 10, 12, 13, 14};
+    for (int n = 1; n <= 7; n++) {
         c.curcol = 1;
         setptr();
         ASSERT_TRUE(locateword(n)) << n;
@@ -59,5 +59,5 @@ TEST(CharKind, WordsEndAtPunctuation)
     }
     c.curcol = 1;
     setptr();
-    EXPECT_FALSE(locateword(5));
+    EXPECT_FALSE(locateword(8));
 }

@@ -129,7 +129,7 @@ TEST_F(Reformat, OldParagraphGoesToCorefileZero)
     EXPECT_EQ(zero.back(), "three");
 }
 
-TEST_F(Reformat, RefusedForWantOfRoomChangesNothing)
+TEST_F(Reformat, RefusedOrInterruptedChangesNothing)
 {
     textlines({"one two three four five six", "seven eight"});
     rmargin = 10;
@@ -141,6 +141,15 @@ TEST_F(Reformat, RefusedForWantOfRoomChangesNothing)
     hiaddr = HIADDR;
     EXPECT_EQ(rows(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
     EXPECT_TRUE(wassent("$meinadequate free space for reformat"));
+
+    // An interrupt gives up quietly, the paragraph as it was.
+    abortreq = 1;
+    listen();
+    reformat();
+    stoplistening();
+    abortreq = 0;
+    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
+    EXPECT_FALSE(wassent("$meinadequate free space for reformat"));
     reformat();
     EXPECT_EQ(rows(), (std::vector<std::string>{"one two", "three four", "five six", "seven", "eight"}));
 }
