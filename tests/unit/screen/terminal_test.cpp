@@ -2,6 +2,8 @@
 // geometry, the signal handlers and what sigpoll() makes of them.
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -187,6 +189,37 @@ TEST_F(Terminal, ArithmeticFaultWithoutRecoveryPointEndsTheProgram)
             std::_Exit(0);
         },
         testing::KilledBySignal(SIGFPE), "");
+}
+
+// Work that never reaches the point where the editor acts on SIGTERM: the
+// second signal, past the grace, writes the recovery file from the handler.
+TEST_F(Terminal, SecondEndingSignalWritesTheRecoveryFileItself)
+{
+    char dir[] = "/tmp/kelsecond.XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    EXPECT_EXIT(
+        {
+            if (chdir(dir) != 0)
+                std::_Exit(1);
+            setsig();
+            corenum = 1;
+            textlines({"kept"});
+            curcore().edited = true;
+            raise(SIGTERM);               // noted; nothing acts on it
+            raise(SIGTERM);               // too soon after the first: noted again
+            usleep(1100 * 1000);
+            raise(SIGTERM);
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(128 + SIGTERM), "");
+    std::FILE *f = std::fopen((std::string(dir) + "/kel1.save").c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char line[16] = "";
+    EXPECT_NE(std::fgets(line, sizeof line, f), nullptr);
+    EXPECT_STREQ(line, "kept\n");
+    std::fclose(f);
+    std::remove((std::string(dir) + "/kel1.save").c_str());
+    rmdir(dir);
 }
 
 TEST_F(Terminal, ContinueRedrawsVisiblyAndKeepsSilence)
