@@ -171,12 +171,6 @@ void acknowledge()
 
 // ------------------------------------------------------------ the child
 
-static void refuse(const char *message)
-{
-    diserr(message);
-    del = 2;
-}
-
 // Both pipes are close-on-exec, so a shell escape or a later driver does not
 // hold them open; dup2 gives the driver its own copies without the flag.
 // The forked process only moves descriptors and runs the program.

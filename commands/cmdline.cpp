@@ -24,21 +24,21 @@ int getcmnd()
     for (;;) {
         for (;;) {
             cmdkey();
-            if (type == 1) {
+            if (type == KRETURN) {
                 transb = savetransb;
                 return -1;
             }
-            if (type == 3 || type == 4)
+            if (type == KDIGIT || type == KLETTER)
                 break;
         }
         first = static_cast<char>(holdch);
         putcmdlett(first);
         for (;;) {
             cmdkey();
-            if (type == 5 || type == 3 || type == 4)
+            if (type == KRUBOUT || type == KDIGIT || type == KLETTER)
                 break;
         }
-        if (type != 5)
+        if (type != KRUBOUT)
             break;
         backspace();
     }
@@ -64,15 +64,22 @@ int getcmnd()
     return result;
 }
 
+bool refuse(const char *message)
+{
+    diserr(message);
+    del = 2;
+    return false;
+}
+
 // Runs the command of row n after its code was read.
 static void runcommand(int n)
 {
     const CMDSPEC &c = commands[n];
-    if (full && (c.sideffects & 32)) {
+    if (full && (c.sideffects & CROOM)) {
         diserr("files full; command ignored");
         return;
     }
-    if ((c.sideffects & 1) && curcore().edited)
+    if ((c.sideffects & CWARN) && curcore().edited)
         progress("Warning: corefile not saved");
     if (c.prompt[0])
         progress(c.prompt);
@@ -82,17 +89,17 @@ static void runcommand(int n)
         if (del != 2)
             c.cmdop();
     }
-    if (!(c.sideffects & 16) && loopdepth >= 0 && loopdepth < NLOOPS)
+    if (!(c.sideffects & COWNRESULT) && loopdepth >= 0 && loopdepth < NLOOPS)
         vl_result[loopdepth] = del != 2 ? 1 : 0;
     fixcursor();
     display();
     COREFILE &cf = curcore();
-    if ((c.sideffects & 8) && cf.header != nullptr)
+    if ((c.sideffects & CCURLINE) && cf.header != nullptr)
         cf.curline = distance(cf.header, cf.lnptr);
     if ((avail > hiaddr || reserve == nullptr) && !full)
         garbage();
     putstats();
-    if (c.sideffects & 4)
+    if (c.sideffects & CFILENAME)
         putfname();
 }
 

@@ -8,6 +8,38 @@
 
 // ----------------------------------------------------------------- input.cpp
 
+// Key types: what `intran` makes of a code, and the row of the edit table
+// that acts on it. The stream itself acts on some of them.
+enum keytype : int {
+    KIGNORED = 0,
+    KRETURN = 1,
+    KPUNCT = 2,
+    KDIGIT = 3,
+    KLETTER = 4,
+    KRUBOUT = 5,
+    KPREFIX1 = 6,
+    KPREFIX2 = 7,
+    KNUMERIC = 8,
+    KIGNORED2 = 9,
+    KRESUME = 13,
+    KSUSPEND = 14,
+    KKILL = 15,
+    KACK = 16,
+    KMATH = 53,                 // a character of a formula
+    KIFCAPT = 107,              // {-}n text RETURN
+    KIFEQ = 108,                // {=}n
+    KLOOP = 110,                // {<}
+    KLOOPEND = 111,             // {>}
+    KTEST = 112,                // {^}
+    KCOUNT = 113,               // {$}n
+    KENDCOUNT = 114,            // {%}
+    KIF = 115,                  // {?}
+    KELSE = 116,                // {:}
+    KENDIF = 117,               // {.} and {&}
+    KFN0 = 118,                 // function keys 0..9
+    KFN9 = 127,
+};
+
 extern unsigned char holdch;          // character delivered by fetchchar
 extern int type;                      // its key type
 extern int escflg;                    // 0, 128, 256, or 384 while a numeric code is read
@@ -28,7 +60,7 @@ extern int progtrans;                 // 1: ASK answers go to the child program
 void initinput();                     // default tables and empty stacks
 void fetchchar();
 void pushfn(const char *s);
-void gcr();
+void gcr();                           // waits for RETURN (del 1) or RUB OUT (del 2)
 int gnum();
 void glett();
 int fetchint();
@@ -52,9 +84,18 @@ void initkeytables();                 // default intran and char_map
 
 // --------------------------------------------------------------- cmdline.cpp
 
+// What the command line does around a command.
+enum : int {
+    CWARN = 1,                        // "Warning: corefile not saved" before the prompting
+    CFILENAME = 4,                    // the status line's file name rewritten after
+    CCURLINE = 8,                     // the current line number recomputed after
+    COWNRESULT = 16,                  // the loop result is left to the operation
+    CROOM = 32,                       // refused while the store is full
+};
+
 struct CMDSPEC {
     const char *name;         // full name in capitals; first two letters are the code
-    int sideffects;           // 1 warn unsaved; 4 putfname; 8 curline; 16 no result; 32 refused when full
+    int sideffects;           // C... flags: what the command line does around the command
     const char *paramtype;    // two characters per parameter
     const char *defstr;       // defaults separated by '|'
     editop checker;
@@ -64,7 +105,8 @@ struct CMDSPEC {
 
 extern const CMDSPEC commands[NCMDS];
 extern int cmdptr;                    // row in hand; -1 left command mode; -2 unknown code
-extern int del;                       // 2: refused or backed out
+extern int del;                       // 0 prompting; 1 RETURN answered; 2 RUB OUT, refused or backed out
+bool refuse(const char *message);     // shows the message; del 2; returns false
 
 void prcmnd();
 int getcmnd();

@@ -30,13 +30,6 @@ static char procbuf[NSTRINGS + 1][STRINGFILESIZE];
 
 // ------------------------------------------------------------ checkers
 
-static bool refuse(const char *message)
-{
-    diserr(message);
-    del = 2;
-    return false;
-}
-
 static bool named()
 {
     return curfile[0] != 0 || refuse("Empty filename");
@@ -518,7 +511,7 @@ static void readafter(LINE *after)
     f.lnptr = keep;
     f.curcol = col;
     f.edited = true;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void insrtfile()

@@ -39,36 +39,6 @@ int progtrans = 1;
 
 namespace {
 
-// Key types the stream acts on.
-enum : int {
-    KIGNORED = 0,
-    KRETURN = 1,
-    KPUNCT = 2,
-    KDIGIT = 3,
-    KLETTER = 4,
-    KRUBOUT = 5,
-    KPREFIX1 = 6,
-    KPREFIX2 = 7,
-    KNUMERIC = 8,
-    KIGNORED2 = 9,
-    KRESUME = 13,
-    KSUSPEND = 14,
-    KKILL = 15,
-    KACK = 16,
-    KIFCAPT = 107,              // {-}n text RETURN
-    KIFEQ = 108,                // {=}n
-    KLOOP = 110,                // {<}
-    KLOOPEND = 111,             // {>}
-    KTEST = 112,                // {^}
-    KCOUNT = 113,               // {$}n
-    KENDCOUNT = 114,            // {%}
-    KIF = 115,                  // {?}
-    KELSE = 116,                // {:}
-    KENDIF = 117,               // {.} and {&}
-    KFN0 = 118,                 // function keys 0..9
-    KFN9 = 127,
-};
-
 // Bytes the skips look for. {.} and {&} share a key type, so the skips go by
 // the bytes themselves.
 constexpr unsigned char BIF = 0xF1;

@@ -327,7 +327,7 @@ void getparam()
         cmdcur();
         do
             fetchchar();
-        while (type > 5 || type < 1);
+        while (type > KRUBOUT || type < KRETURN);
         rmcmdcur();
         char letter = item();
         if (letter < 'c' || letter > 'k')

@@ -38,7 +38,7 @@ static void setflag()
     c.curflag = 1;
     if (c.lnptr->object == 2) {
         c.curflag = 2;                  // the picture cursor itself is empty here
-        redisplay = 1;
+        redisplay = RWINDOW;
     }
 }
 
@@ -63,7 +63,7 @@ static bool godown()
         allocln(5, 0);
         makeobject();
         c.edited = true;
-        redisplay = 5;
+        redisplay = RLINE;
     } else {
         c.lnptr = c.lnptr->down;
     }
@@ -88,13 +88,13 @@ void upline()
         makeobject();
         c.edited = true;
         c.disln = c.lnptr;
-        redisplay = 3;
+        redisplay = RNEWTOP;
     } else {
         bool top = c.disln == c.lnptr;
         c.lnptr = c.lnptr->up;
         if (top) {
             c.disln = c.lnptr;
-            redisplay = 3;
+            redisplay = RNEWTOP;
         }
     }
     landed();
@@ -105,7 +105,7 @@ void downrec()
     downline();
     int v = curcore().viewtype;
     if (v == 2 || v == 6)
-        redisplay = 1;
+        redisplay = RWINDOW;
 }
 
 void uprec()
@@ -113,7 +113,7 @@ void uprec()
     upline();
     int v = curcore().viewtype;
     if (v == 2 || v == 6)
-        redisplay = 1;
+        redisplay = RWINDOW;
 }
 
 // The window scrolls by one line when the cursor went below its last row.
@@ -122,7 +122,7 @@ void mwd()
     COREFILE &c = curcore();
     if (windowtop + distance(c.disln, c.lnptr) > windowend) {
         c.disln = c.disln->down;
-        redisplay = 2;
+        redisplay = RSCROLLED;
     }
 }
 
@@ -154,7 +154,7 @@ static void page(LINE *LINE::*step)
     c.disln = line;
     c.lnptr = line;
     setflag();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void up_page() { page(&LINE::up); }

@@ -260,7 +260,7 @@ void editor()
         curopmask = row.cmpmask;
         if (repflag == 0 && repcount >= row.replimit)
             continue;
-        if (full && (row.sideffects & 8))
+        if (full && (row.sideffects & EROOM))
             continue;
         if ((cureditmask & (curviewmask | curopmask)) == 0)
             continue;
@@ -268,9 +268,9 @@ void editor()
         fixcursor();
         display();
         COREFILE &now = curcore();          // the operation may change corefile
-        if (row.sideffects & 2)
+        if (row.sideffects & EEDITED)
             now.edited = true;
-        if (row.sideffects & 1)
+        if (row.sideffects & ECURLINE)
             now.curline = distance(now.header, now.lnptr);
         if ((avail > hiaddr || reserve == nullptr) && !full)
             garbage();

@@ -38,10 +38,17 @@ struct COREFILE {
     LINE *disln;              // line shown on the first row of the window
 };
 
+// What the edit loop does around a row's operation.
+enum : uint32_t {
+    ECURLINE = 1,                     // the current line number is recomputed
+    EEDITED = 2,                      // the corefile is marked edited
+    EROOM = 8,                        // needs free space: ignored while the store is full
+};
+
 // One row of the edit table, indexed by key type.
 using editop = void (*)();
 struct edtable {
-    uint32_t sideffects;      // 1 recompute curline; 2 mark edited; 8 needs free space
+    uint32_t sideffects;      // E... flags: what the edit loop does around the operation
     int32_t replimit;         // consecutive keys acted on while repeat limiting is on
     uint32_t cmpmask;         // view types in which the key is always allowed
     editop operatn[NVIEWS];   // operation per view type

@@ -57,14 +57,14 @@ void xbldtxt()
             dropadded(c.lnptr->length - before);    // the store refused the padding
             return;
         }
-        redisplay = 4;
+        redisplay = RCHAR;
         if (c.curcol == rmargin && c.curcol == c.lnptr->length)
             termbeep();
     } else {
         if (!cadd(' '))
             return;
         cinsert(1);
-        redisplay = 5;
+        redisplay = RLINE;
         if (c.lnptr->length == rmargin)
             termbeep();
     }
@@ -89,7 +89,7 @@ void rubtxt()
         removeline();                   // the window's first line follows
         c.lnptr = above;
         c.curline--;
-        redisplay = 6;
+        redisplay = RBELOW;
         return;
     }
     if (c.curcol > line->length + 1) {
@@ -99,7 +99,7 @@ void rubtxt()
     if (c.curcol == line->length + 1)
         c.curcol--;
     cremove(1);
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 // Copies the character under the cursor into the delete buffer and moves on,
@@ -192,8 +192,8 @@ void rectxt()
 void recword()
 {
     // More than one character: an echo of the last alone would not show them.
-    if (recallword(xbldtxt) > 1 && redisplay == 4)
-        redisplay = 5;
+    if (recallword(xbldtxt) > 1 && redisplay == RCHAR)
+        redisplay = RLINE;
 }
 
 // ------------------------------------------------------------ new objects

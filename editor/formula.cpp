@@ -139,13 +139,13 @@ void bldmath()
     COREFILE &c = curcore();
     if (c.curflag == 2)
         c.curflag = 1;
-    redisplay = 1;
+    redisplay = RWINDOW;
     if (c.curflag != 1 || holdch == FREECH || c.lnptr->object == 2)
         return;
     unsigned char ch = holdch;
     int under = at(c.curcol);
     const NODETYPE *node = findnode(ch);
-    if (type != 53 && mode != 2 && under != FEND && !nodeat(c.curcol) && !barat(c.curcol)) {
+    if (type != KMATH && mode != 2 && under != FEND && !nodeat(c.curcol) && !barat(c.curcol)) {
         int before = c.lnptr->length;
         extline();                      // beyond the end: the line grows to the cursor
         if (c.curcol > c.lnptr->length) {
@@ -159,7 +159,7 @@ void bldmath()
     } else if (insmath(&ch, 1)) {
         rightm();
     }
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // The next line's text joins the formula at the cursor and the line goes.
@@ -175,7 +175,7 @@ void recmath()
     c.lnptr = next;
     removeline();
     c.lnptr = line;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // ------------------------------------------------------------------ tables
@@ -218,7 +218,7 @@ void instabcol()
             break;
     }
     c.curcol = keep;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void instabrow()
@@ -234,7 +234,7 @@ void instabrow()
     c.curcol = closing(keep);
     insmath(row.data(), static_cast<int>(row.size()));
     c.curcol = keep;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // Moves tabptr and the cursor over `num` separators c1 or c2 of the outer
@@ -321,7 +321,7 @@ void downrow()
         if (skipforward(1, FROWBAR, FROWBAR) == 0)
             c.curcol = keep;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 void uprow()
@@ -332,7 +332,7 @@ void uprow()
         if (skipbars(2, FROWBAR, FROWBAR, 2, 1) == 0)
             c.curcol = keep;            // already in the first row
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 // ----------------------------------------------------------- cursor moves
@@ -446,7 +446,7 @@ void leftm()
             moveback();
         break;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 void rightm()
@@ -470,7 +470,7 @@ void rightm()
             c.curcol = end + 1;
         break;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 void upm()
@@ -492,7 +492,7 @@ void upm()
         }
         break;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 void downm()
@@ -513,7 +513,7 @@ void downm()
         }
         break;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 void greencur()
@@ -528,7 +528,7 @@ void greencur()
     } else if (c.curflag == 3) {
         c.curflag = 1;
     }
-    redisplay = 12;
+    redisplay = RFORMULA;
 }
 
 // ---------------------------------------------------------------- rub-out
@@ -592,5 +592,5 @@ void rubmath()
             copyform();
         }
     }
-    redisplay = 1;
+    redisplay = RWINDOW;
 }

@@ -82,18 +82,18 @@ bool xbldrec()
     int casenum = (mode == 2 ? 1 : 0) + (onbar() ? 2 : 0) + (fieldsiz >= maxfieldlen[fieldnum] ? 4 : 0);
     switch (reccases[casenum]) {
     case OVERWRITE:
-        redisplay = 4;
+        redisplay = RCHAR;
         break;
     case GROW:
         if (!cadd(' '))
             return false;
         cinsert(1);
-        redisplay = 7;
+        redisplay = RFIELD;
         break;
     case SHIFT:
         rctrunc();
         termbeep();
-        redisplay = 7;
+        redisplay = RFIELD;
         break;
     case REFUSE:
         return false;
@@ -147,7 +147,7 @@ void rubrec()
         return;
     }
     cremove(1);
-    redisplay = 7;
+    redisplay = RFIELD;
 }
 
 // The field's first column and its length, for the field under the cursor.
@@ -169,7 +169,7 @@ void rubfield()
     c.curcol = col;
     savechar('\\');
     cremove(fieldsiz);
-    redisplay = 7;
+    redisplay = RFIELD;
 }
 
 void copyfield()

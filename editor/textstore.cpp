@@ -217,7 +217,7 @@ void wrwholescreen()
     f.disln = f.lnptr;
     if (f.lnptr->object == 2)
         f.curflag = 2;                // the picture cursor itself is empty here
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void nmeset()
@@ -378,7 +378,7 @@ void insline()
         return;                       // no record to be had
     makeobject();
     f.edited = true;
-    redisplay = 6;
+    redisplay = RBELOW;
     mwd();
 }
 
@@ -674,7 +674,7 @@ void setcur()
     int row = distance(f.disln, f.lnptr) + dist;
     if (row < 0 || row >= depth || (f.viewtype == 2 && lp != f.lnptr)) {
         f.disln = lp;
-        redisplay = 1;
+        redisplay = RWINDOW;
     }
     f.lnptr = lp;
     f.curcol = cp;
@@ -696,7 +696,7 @@ void advfile(int n)
             f.lnptr = line;
             f.disln = line;
         }
-        redisplay = 1;
+        redisplay = RWINDOW;
     }
     int64_t col = n == 0 ? param[2] : int64_t{f.curcol} + param[2];
     if (n == 0 && col < 1)

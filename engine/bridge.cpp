@@ -58,12 +58,6 @@ int morph_passes[NMORPHTREES][NMORPHPASSES];
 // Procedure texts replaced while the input stream may still be reading them.
 static std::vector<v_text> retired;
 
-static void fail(const char *message)
-{
-    diserr(message);
-    del = 2;
-}
-
 // Runs an engine operation so that nothing thrown reaches the editor: when
 // memory runs out the operation stops with an error line and fails.
 template <typename F>
@@ -101,7 +95,7 @@ static void putline(int n, int object, std::string_view text)
     f.curcol = 1;
     corenum = keep;
     if (n == keep)
-        redisplay = 1;
+        redisplay = RWINDOW;
 }
 
 void v_line(int n, int object, std::string_view text)
@@ -201,7 +195,7 @@ int text_to_bits(const char *text)
             if (c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 32);
             else if (c < 'A' || c > 'Z') {
-                fail("improper character in parameter");
+                refuse("improper character in parameter");
                 return 0;
             }
             if (n < static_cast<int>(sizeof name) - 1)
@@ -398,7 +392,7 @@ static void readlex(const char *name)
 void vreadlex()
 {
     if (!(installed & TMBIT)) {
-        fail("Terminals file not present");
+        refuse("Terminals file not present");
         return;
     }
     load(7, readlex, 'L', LEBIT);
@@ -434,11 +428,11 @@ void setmorphpasses()
 {
     int tree = param[1];
     if (tree < 0 || tree >= NMORPHTREES) {
-        fail("tree number too large");
+        refuse("tree number too large");
         return;
     }
     if (param[2] == 0) {
-        fail("first pass cannot be null");
+        refuse("first pass cannot be null");
         return;
     }
     for (int i = 1; i <= 4; i++)
@@ -460,7 +454,7 @@ void seterrorscores()
 static void showtrees(int kind, int destination)
 {
     if (there_has_been_no_generation())
-        fail("No generated sentence");
+        refuse("No generated sentence");
     else
         store(kind, destination);
 }
@@ -488,7 +482,7 @@ void vfreq()
     if (installed & LEBIT)
         safely([] { vary_frequency(picstring); });
     else
-        fail("Lexicon not present");
+        refuse("Lexicon not present");
 }
 
 void vroot() { safely([] { err_set_rootset(picstring); }); }
@@ -522,7 +516,7 @@ void verrorinput()
 {
     int n = param[1];
     if (n < 0 || n >= NERRFUNCS) {
-        fail("Integer too high");
+        refuse("Integer too high");
         return;
     }
     safely([n] {
@@ -600,7 +594,7 @@ void generate()
         diserr("There is no ROOT rule");
     else {
         safely(interpret);
-        redisplay = 1;
+        redisplay = RWINDOW;
     }
 }
 
@@ -658,7 +652,7 @@ void vmakepre()
     if (line != curcore().header && line->object != 2 && line->object != 5)
         n = line->length;
     if (n > SEMEXPRSIZE - 1) {
-        fail("semantic expression too long");
+        refuse("semantic expression too long");
         return;
     }
     std::memcpy(semexpr, textbase + (n > 0 ? line->index : 0), static_cast<size_t>(n));

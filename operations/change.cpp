@@ -177,7 +177,7 @@ void change()
         if (row < 0 || row >= depth)
             f.disln = f.lnptr;
     }
-    redisplay = 1;
+    redisplay = RWINDOW;
     char msg[64];
     std::snprintf(msg, sizeof msg, "%ld changes made", made);
     progress(msg);

@@ -230,7 +230,7 @@ void extchk()
         getboolstring(boolerror, numchecks);
         std::memcpy(checkerrors, boolstring, sizeof boolstring);
     }
-    redisplay = 19;
+    redisplay = RBOOL;
 }
 
 // A line just read is kept when it is a record whose checks, with the

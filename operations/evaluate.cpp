@@ -381,7 +381,7 @@ void showregister()
     for (char *p = fpresult; *p; p++)
         if (*p == 'e')
             *p = '\'';
-    redisplay = 11;
+    redisplay = RFLOAT;
 }
 
 // A new register value, unless it is no finite number: then the register
@@ -464,7 +464,7 @@ void typestring(const char *s, editop enter)
 void regdis()
 {
     typestring(fpresult, curcore().viewtype == 0 ? bldtxt : bldrec);
-    redisplay = 7;
+    redisplay = RFIELD;
 }
 
 void regshow()

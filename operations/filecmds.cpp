@@ -15,12 +15,6 @@
 
 static char errmesg[ERRMESGSIZE];
 
-static void refuse(const char *message)
-{
-    diserr(message);
-    del = 2;
-}
-
 [[gnu::format(printf, 1, 2)]] static void refusef(const char *fmt, ...)
 {
     va_list ap;

@@ -27,7 +27,7 @@ void deline()
 {
     COREFILE &f = curcore();
     cremove(f.lnptr->length - f.curcol + 1);
-    redisplay = 6;
+    redisplay = RBELOW;
 }
 
 void marleft()
@@ -103,7 +103,7 @@ void splitline()
     typetext(rest);
     f.curcol = 1;
     f.edited = true;
-    redisplay = 1;
+    redisplay = RWINDOW;
     mwd();
 }
 
@@ -132,7 +132,7 @@ void joinline()
         mwd();
     }
     f.edited = true;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // ------------------------------------------------------- the line above
@@ -159,7 +159,7 @@ void repchar()
     holdch = c;
     bldtxt();
     holdch = keep;
-    redisplay = 4;
+    redisplay = RCHAR;
 }
 
 void repline()
@@ -177,7 +177,7 @@ void repline()
             break;                    // refused or held back by decimal entry
     }
     holdch = keep;
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 // ------------------------------------------------------------------ words
@@ -200,7 +200,7 @@ void delwordend()
     while (charat(l, col) >= 0 && !(kindof(charat(l, col)) & KWORD))
         col++;
     cremove(col - f.curcol);
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 void delword()
@@ -266,7 +266,7 @@ void xprevword()
     f.curcol = cp;
     if (f.disln != top) {
         f.disln = top;
-        redisplay = 1;
+        redisplay = RWINDOW;
     }
 }
 
@@ -317,7 +317,7 @@ void flipchar()
     textbase[curptr()] = flip[static_cast<unsigned char>(c)];
     if (c < 128)
         curright();
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 // --------------------------------------------------------- many new lines
@@ -340,7 +340,7 @@ void manynulines()
         makeobject();
         f.lnptr = line;
     }
-    redisplay = 6;
+    redisplay = RBELOW;
 }
 
 // ------------------------------------------------ wrap and decimal entry
@@ -364,7 +364,7 @@ void autowrap()
     f.curline = distance(f.header, f.lnptr);  // typing keys do not number the line
     if (windowtop + distance(f.disln, f.lnptr) > windowend)
         f.disln = f.lnptr;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 static bool decimalpart(unsigned char c)
@@ -390,7 +390,7 @@ void decbldtxt()
     unsigned char *text = textbase + line->index;
     int at = f.curcol - 1;
     text[at] = holdch;
-    redisplay = 5;
+    redisplay = RLINE;
     int start = at;
     while (start > 0 && decimalpart(text[start - 1]))
         start--;
@@ -460,7 +460,7 @@ void ldright()
     curright();
     ldmod(1);
     curcore().edited = true;
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 void ldleft()
@@ -472,7 +472,7 @@ void ldleft()
     curleft();
     ldmod(4);
     f.edited = true;
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 void ldup()
@@ -481,10 +481,10 @@ void ldup()
     if (full)
         return;
     ldmod(8);
-    redisplay = 0;
+    redisplay = RNONE;
     upline();
     ldmod(2);
-    redisplay = redisplay == 0 ? 21 : 1;
+    redisplay = redisplay == RNONE ? RNEXT : RWINDOW;
     f.edited = true;
 }
 
@@ -494,10 +494,10 @@ void lddown()
     if (full)
         return;
     ldmod(2);
-    redisplay = 0;
+    redisplay = RNONE;
     downline();
     ldmod(8);
-    redisplay = redisplay == 0 || redisplay == 5 ? 20 : 1;
+    redisplay = redisplay == RNONE || redisplay == RLINE ? RABOVE : RWINDOW;
     f.edited = true;
 }
 
@@ -526,7 +526,7 @@ void shift()
     shiftc = swidth - overlap > 0 ? swidth - overlap : 1;
     rightcol = swidth;
     pshift = 0;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void decimaltab() { dectabflag = param[1]; }

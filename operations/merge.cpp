@@ -198,7 +198,7 @@ static void domerge()
     m.edited = true;
     corenum = keep;
     if (keep == MRGCORE)
-        redisplay = 1;
+        redisplay = RWINDOW;
 }
 
 void mrgtext()
@@ -271,5 +271,5 @@ void mrgassign()
         }
         typestring(shown, bldrec);
     }
-    redisplay = 1;
+    redisplay = RWINDOW;
 }

@@ -76,7 +76,7 @@ void clearallstars()
     prtabs();
     mode = 1;
     prmptpar(mode);
-    redisplay = 10;
+    redisplay = RFLAGS;
 }
 
 // ------------------------------------------------------------------ room
@@ -305,7 +305,7 @@ void deleterect()
         f.curcol = cfirst;
         cremove(end - cfirst + 1);
     });
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void cpclrrect()
@@ -313,7 +313,7 @@ void cpclrrect()
     if (!storerect())
         return;
     clearrect();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void copyrect()
@@ -322,7 +322,7 @@ void copyrect()
         return;
     xinsertrect();
     xrestorerect();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void insertrect()
@@ -335,7 +335,7 @@ void insertrect()
         return;
     xinsertrect();
     xrestorerect();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void overwrect()
@@ -348,7 +348,7 @@ void overwrect()
         return;
     xoverrect();
     xrestorerect();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // The rectangle moves to the cursor: cleared where it was, written over
@@ -360,7 +360,7 @@ void cpclrovrect()
     clearrect();
     xoverrect();
     xrestorerect();
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void insertcols()
@@ -404,5 +404,5 @@ void insertcols()
             opengap(n);
         }
     });
-    redisplay = 1;
+    redisplay = RWINDOW;
 }

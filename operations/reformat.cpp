@@ -346,7 +346,7 @@ void reformat()
     if (hasdisln || f.disln == f.header)
         f.disln = f.lnptr;
     f.edited = true;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // --------------------------------------------------------------- alignment
@@ -417,7 +417,7 @@ static void centre()
         f.charcount -= k;
         freecount += k;
     }
-    redisplay = 5;
+    redisplay = RLINE;
 }
 
 void flushleft()

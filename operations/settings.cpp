@@ -55,7 +55,7 @@ static void newview()
     cureditmask = editmask[c.viewtype];
     if (c.viewtype == 2)
         distemplate();
-    redisplay = 1;
+    redisplay = RWINDOW;
     c.curflag = 1;
 }
 
@@ -202,5 +202,5 @@ void silent()
     if (curcore().viewtype == 2)
         distemplate();
     oldcore = oldline = oldcol = oldlncnt = oldcoreview = -1;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }

@@ -389,7 +389,7 @@ void sort()
     f.curcol = 1;
     f.curflag = f.lnptr->object == 2 ? 2 : 1;
     clrstars();
-    redisplay = 1;
+    redisplay = RWINDOW;
     f.edited = true;
 }
 

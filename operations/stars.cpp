@@ -57,13 +57,13 @@ void makestars()
     COREFILE &f = curcore();
     if (f.lnptr == f.header)
         return;
-    redisplay = 9;
+    redisplay = RFLAG;
     if (delstar())
         return;
     if (f.starcount < 2) {
         f.starcount++;
     } else {
-        redisplay = 10;               // the star also left another line
+        redisplay = RFLAGS;               // the star also left another line
     }
     if (f.nextstar == 'A') {
         f.starA = f.lnptr;
@@ -232,7 +232,7 @@ void moveblock(int from, int to)
     corenum = to;
     destops();
     corenum = keep;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void delete_() { moveblock(corenum, BLOCKCORE); }
@@ -349,7 +349,7 @@ void copyop()
     corenum = BLOCKCORE;
     destops();
     corenum = keep;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 // ---------------------------------------------------------- generator keys
@@ -373,7 +373,7 @@ void gen_moveblock()
     attach();
     g.lnptr = cursor;
     corenum = keep;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void gen_sleep()

@@ -198,7 +198,7 @@ int usetemplate(const char *templ)
         return writetemplate(0);
     clrtextzone();
     int bad = writetemplate(1);
-    redisplay = 1;
+    redisplay = RWINDOW;
     return bad;
 }
 

@@ -159,7 +159,7 @@ static void leaveview()
     clrtextzone();
     usetemplate(savetempl);
     c.curflag = 1;
-    redisplay = 1;
+    redisplay = RWINDOW;
 }
 
 void view()
@@ -190,7 +190,7 @@ void view()
     cureditmask = editmask[7];
     clrtextzone();
     usetemplate(v == 0 ? view0templ.c_str() : v == 1 ? view1templ.c_str() : view2templ.c_str());
-    redisplay = 1;
+    redisplay = RWINDOW;
     if (v == 0) {
         viewshown = 0;
         mode = 1;                     // the fields are typed into, out of command mode

@@ -22,7 +22,7 @@ int shiftc = 59;
 int pshift = 0;
 int rightcol = 78;
 
-int redisplay = 0;
+redrawlevel redisplay = RNONE;
 int visible = 1;
 int oldcore = -1, oldline = -1, oldcol = -1, oldlncnt = -1, oldcoreview = -1;
 bool bhelp = false;
@@ -95,7 +95,7 @@ void initdisplay()
     shiftc = 59;
     pshift = 0;
     rightcol = swidth;
-    redisplay = 0;
+    redisplay = RNONE;
     visible = 1;
     oldcore = oldline = oldcol = oldlncnt = oldcoreview = -1;
     bhelp = false;
@@ -251,7 +251,7 @@ void wrline(LINE *line, int row)
     gwmsg[n++] = f2;
     gwmsg[n] = 0;
     gwtransmit(gwmsg);
-    if (redisplay >= 9 && redisplay <= 19)
+    if (redisplay >= RFLAG && redisplay <= RBOOL)
         return;
     if (shown == 0) {
         msgnum(msghead("$TL"), row, 0);
@@ -285,7 +285,7 @@ static void sideways()
         right += (static_cast<int64_t>(col) - right + step - 1) / step * step;
     rightcol = right < INT_MAX ? static_cast<int>(right) : INT_MAX;
     pshift = rightcol - swidth;
-    redisplay = 8;
+    redisplay = RSHIFTED;
 }
 
 // The current line on its row and, for `delta` -1 or 1, the line above or
@@ -310,33 +310,33 @@ void distxt()
     if (visible) {
         COREFILE &c = curcore();
         switch (redisplay) {
-        case 1: case 2: case 3: case 10:
+        case RWINDOW: case RSCROLLED: case RNEWTOP: case RFLAGS:
             wrtext(c.disln, windowtop);
             break;
-        case 4:
+        case RCHAR:
             putch(holdch);
             break;
-        case 5: case 7: case 9:
+        case RLINE: case RFIELD: case RFLAG:
             wrnear(0);
             break;
-        case 6:
+        case RBELOW:
             wrtext(c.lnptr, currow());
             break;
-        case 8:
+        case RSHIFTED:
             prtabs();
             wrtext(c.disln, windowtop);
             break;
-        case 20:
+        case RABOVE:
             wrnear(-1);
             break;
-        case 21:
+        case RNEXT:
             wrnear(1);
             break;
         default:
             break;
         }
     }
-    redisplay = 0;
+    redisplay = RNONE;
 }
 
 // ------------------------------------------------------------------ records
@@ -427,23 +427,23 @@ void disrec()
 {
     if (visible) {
         switch (redisplay) {
-        case 1: case 2: case 3: case 5: case 6:
+        case RWINDOW: case RSCROLLED: case RNEWTOP: case RLINE: case RBELOW:
             wrecord();
             break;
-        case 4:
+        case RCHAR:
             putch(holdch);
             break;
-        case 7:
+        case RFIELD:
             wfield();
             break;
-        case 9: case 10:
+        case RFLAG: case RFLAGS:
             wflag();
             break;
         default:
             break;
         }
     }
-    redisplay = 0;
+    redisplay = RNONE;
 }
 
 // ------------------------------------------ line drawings and formula layout
@@ -452,14 +452,14 @@ void disrec()
 // here; a line that is no picture shows as text on row 2.
 static void disgraph()
 {
-    if (visible && redisplay != 0) {
+    if (visible && redisplay != RNONE) {
         if (curcore().lnptr->object != 2) {
             wrline(curcore().lnptr, 2);
-        } else if (redisplay == 1 || redisplay == 9) {
+        } else if (redisplay == RWINDOW || redisplay == RFLAG) {
             wflag();
         }
     }
-    redisplay = 0;
+    redisplay = RNONE;
 }
 
 // Formulas are laid out by the formula operations, which draw nothing here.
@@ -467,31 +467,31 @@ static void disformulaview()
 {
     if (visible) {
         switch (redisplay) {
-        case 1: case 2: case 3: case 6:
+        case RWINDOW: case RSCROLLED: case RNEWTOP: case RBELOW:
             if (!editable())
                 wrline(curcore().lnptr, 2);
             else
                 wflag();
             break;
-        case 9: case 10:
+        case RFLAG: case RFLAGS:
             wflag();
             break;
         default:
             break;
         }
     }
-    redisplay = 0;
+    redisplay = RNONE;
 }
 
 void display()
 {
-    if (redisplay == 11) {
+    if (redisplay == RFLOAT) {
         putfloat();
         fperror = 0;
-        redisplay = 0;
-    } else if (redisplay == 19) {
+        redisplay = RNONE;
+    } else if (redisplay == RBOOL) {
         putbool();
-        redisplay = 0;
+        redisplay = RNONE;
     }
     editable();
     switch (curcore().viewtype) {
@@ -704,7 +704,7 @@ void gendis()
     prmptpar(mode);
     if (curcore().viewtype == 2)
         distemplate();
-    redisplay = 1;
+    redisplay = RWINDOW;
     display();
     if (mode == 0) {
         gwtransmit("$Cx");

@@ -18,7 +18,27 @@ extern int shiftc;                    // columns moved by one sideways shift
 extern int pshift;                    // text columns scrolled off to the left
 extern int rightcol;                  // last text column shown
 
-extern int redisplay;                 // redraw level asked for by the last operation
+// What the display redraws after an operation: the level the operation asks
+// for in `redisplay`. The levels from RFLAG to RBOOL draw no line's text.
+enum redrawlevel {
+    RNONE = 0,                        // nothing
+    RWINDOW = 1,                      // the whole window from its first line
+    RSCROLLED = 2,                    // the window, moved down by a line
+    RNEWTOP = 3,                      // the window, from a new first line
+    RCHAR = 4,                        // the character just typed, at the cursor
+    RLINE = 5,                        // the cursor line
+    RBELOW = 6,                       // the cursor line and every line below it
+    RFIELD = 7,                       // the cursor's field (records), else its line
+    RSHIFTED = 8,                     // the window moved sideways: tab ruler and window
+    RFLAG = 9,                        // the cursor line's flags
+    RFLAGS = 10,                      // the flags of the window's lines
+    RFLOAT = 11,                      // an evaluation's number
+    RFORMULA = 12,                    // a formula, laid out by its own operations
+    RBOOL = 19,                       // an evaluation's truth value
+    RABOVE = 20,                      // the cursor line and the line above it
+    RNEXT = 21,                       // the cursor line and the line below it
+};
+extern redrawlevel redisplay;         // redraw level asked for by the last operation
 extern int visible;                   // 0: nothing is drawn or written
 extern int oldcore, oldline, oldcol, oldlncnt, oldcoreview;  // status last sent
 extern bool bhelp;                    // the help line holds a message
@@ -55,7 +75,7 @@ void fieldlen();
 void putch(unsigned char c);
 void putstg(int64_t index, int count, int row);
 void putstring(const char *text, int code);
-int diserr(const char *message);
+int diserr(const char *message);      // shows the message, waits for RETURN or RUB OUT; returns del
 void progress(const char *message);
 void clearhelp();
 void putfname();

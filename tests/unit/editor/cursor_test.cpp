@@ -39,7 +39,7 @@ protected:
     static int row() { return windowtop + distance(cf().disln, cf().lnptr); }
     static void step(editop op)
     {
-        redisplay = 0;
+        redisplay = RNONE;
         op();
         fixcursor();
     }

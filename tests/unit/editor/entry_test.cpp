@@ -49,7 +49,7 @@ protected:
     {
         holdch = ch;
         type = intran[ch];
-        redisplay = 0;
+        redisplay = RNONE;
         op();
         fixcursor();
     }

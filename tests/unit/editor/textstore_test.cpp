@@ -407,7 +407,7 @@ TEST_F(TextStore, SetcurMovesTheWindowOnlyWhenNeeded)
     f.lnptr = nth(1);
     setptr();
     down(5);
-    redisplay = 0;
+    redisplay = RNONE;
     setcur();
     EXPECT_EQ(f.lnptr, nth(6));
     EXPECT_EQ(f.disln, nth(1));
@@ -418,7 +418,7 @@ TEST_F(TextStore, SetcurMovesTheWindowOnlyWhenNeeded)
     EXPECT_EQ(f.disln, f.lnptr);
     EXPECT_EQ(redisplay, 1);
     f.viewtype = 2;                          // one record per screen: any new line redraws
-    redisplay = 0;
+    redisplay = RNONE;
     setptr();
     down(1);
     setcur();
@@ -449,7 +449,7 @@ TEST_F(TextStore, PositionAndAdvanceColumns)
     go(1, -1, 2);
     EXPECT_EQ(f.lnptr, nth(2));
     EXPECT_EQ(f.curcol, 6);
-    redisplay = 0;
+    redisplay = RNONE;
     go(1, 0, -10);
     EXPECT_EQ(f.curcol, 1);
     EXPECT_EQ(redisplay, 0);

@@ -271,7 +271,7 @@ TEST_F(Bridge, LinesGoAtTheEndOfTheirCorefile)
     core[4].lnptr = core[4].header->down;
     core[4].curcol = 5;
     corenum = 1;
-    redisplay = 0;
+    redisplay = RNONE;
     v_line(4, 0, "three");
     v_line(4, 0, "");
     EXPECT_EQ(corelines(4), (lines{"", "one", "two", "three", ""}));

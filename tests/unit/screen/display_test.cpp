@@ -51,7 +51,7 @@ protected:
     static Msgs draw(int level)
     {
         tapped.clear();
-        redisplay = level;
+        redisplay = static_cast<redrawlevel>(level);
         display();
         EXPECT_EQ(redisplay, 0);
         return tapped;
@@ -310,7 +310,7 @@ TEST_F(Display, ResultsAndExpressionValues)
     fperror = 1;
     putfloat();
     fperror = 2;
-    redisplay = 11;
+    redisplay = RFLOAT;
     display();
     EXPECT_EQ(fperror, 0);
     vl_result[loopdepth] = 7;
@@ -324,7 +324,7 @@ TEST_F(Display, ResultsAndExpressionValues)
     std::snprintf(checkerrors, sizeof checkerrors, "%s", "010");
     pushfn("\r");
     startoutput();
-    redisplay = 19;
+    redisplay = RBOOL;
     display();
     EXPECT_EQ(takeoutput(), "ERR 010\r\nCH 101\r\n");
 }
