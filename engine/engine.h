@@ -152,6 +152,7 @@ extern int v_stat;                    // reader status: 1 after an include faile
 bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
 int v_peep();
 void v_next();
+int v_quoted(char *out, int max);
 int str2tok();
 const char *tok2str(int token);
 void closefile();
