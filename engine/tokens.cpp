@@ -88,8 +88,6 @@ static bool atreading;                // the message is about the character bein
 long v_errcount;
 long v_warncount;
 
-// Identifier characters: the word characters, and '%'.
-bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
 
 void setposition(const char *fmt, ...)
 {
