@@ -12,5 +12,6 @@ sh "$(dirname "$0")/fetchsave.sh" "$dir/kel"
 sh "$(dirname "$0")/view_throughput.sh" "$dir/kel"
 sh "$(dirname "$0")/search.sh" "$dir/kel"
 sh "$(dirname "$0")/forms.sh" "$dir/kel"
+sh "$(dirname "$0")/oneshot.sh" "$dir/kel"
 if [ -x "$dir/kel-drill" ]; then python3 "$(dirname "$0")/drill.py" "$dir/kel-drill"; fi
 sh "$(dirname "$0")/web.sh" "$dir"

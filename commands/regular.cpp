@@ -18,10 +18,7 @@ int openregular(const char *name)
         errno = ENOENT;
         return -1;
     }
-    int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
+    return fd;                        // reads of a regular file never wait: O_NONBLOCK may stay
 }
 
 std::FILE *fopenregular(const char *name)

@@ -16,6 +16,7 @@ struct LINE {                 // struct coreline: one line of a corefile
     int32_t length;           // characters in the arena
     int64_t index;            // arena offset of the first character (picture handle for object 2)
     int64_t linekey;          // offset of the sort key within the line
+    uint64_t sortprefix;      // the key's first characters, collated, packed (sort.cpp)
 };
 
 struct COREFILE {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 #include "editor/editor.h"
+#include "editor/charkind.h"
 #include "analysis/analysis.h"
 
 // ---------------------------------------------------------------- records
@@ -152,6 +153,7 @@ extern int v_stat;                    // reader status: 1 after an include faile
 bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
 int v_peep();
 void v_next();
+int v_quoted(char *out, int max);
 int str2tok();
 const char *tok2str(int token);
 void closefile();
@@ -160,7 +162,8 @@ void macrofree();
 void warn(int c, int state);
 void closeall();                      // closes every open file silently, frees macros
 [[gnu::format(printf, 1, 2)]] void setposition(const char *fmt, ...);
-bool identchar(int c);                // identifier character (with '%')
+// Identifier characters: the word characters, and '%'.
+inline bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
 bool readthrough(const char *text, size_t len, const std::function<void(const char *)> &reader);
 const char *v_place();                // "NAME:LINE: " of the current token while reading, else ""
 void pinplace();                      // messages name the current token's line until closeall

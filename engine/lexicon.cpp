@@ -465,6 +465,8 @@ static void indexentry(int t, recnode *node)
         indexword(ix, place);
 }
 
+inline constexpr int QUOTEDRUN = 64;  // characters of quoted text taken at once
+
 int readentry(int linktolexicon)
 {
     entryreader e;
@@ -481,6 +483,12 @@ int readentry(int linktolexicon)
         }
         if (!e.failed)
             e.token(tok);
+        // The rest of a quoted text comes as one run, its characters each
+        // taken as the token it would have been.
+        char run[QUOTEDRUN];
+        for (int n; (n = v_quoted(run, QUOTEDRUN)) > 0;)
+            for (int i = 0; i < n && !e.failed; i++)
+                e.token(static_cast<unsigned char>(run[i]));
         v_next();
     }
     dictbuf[dictptr] = 0;

@@ -88,8 +88,6 @@ static bool atreading;                // the message is about the character bein
 long v_errcount;
 long v_warncount;
 
-// Identifier characters: the word characters, and '%'.
-bool identchar(int c) { return c >= 0 && ((charkind[c & 0xff] & KWORD) || (c & 0xff) == '%'); }
 
 void setposition(const char *fmt, ...)
 {
@@ -650,6 +648,45 @@ void v_next()
     tokenq.head = (tokenq.head + 1) % TOKQSIZE;
     tokenq.length--;
     fill();
+}
+
+// The ordinary characters of quoted text that follow the token at the head
+// of the queue, up to max of them, straight from the file into out (the
+// character that ends them is held back): they are the tokens the queue
+// would hand out one by one, each its own character, all on the head's
+// line. Nothing is taken unless the head is the queue's only token, read
+// in quoted text from the file itself (no macro text pending). Returns
+// how many were taken.
+int v_quoted(char *out, int max)
+{
+    if (istate != 1 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
+        return 0;
+    std::FILE *f = filestack[fsptr].fptr;
+    int n = 0;
+    while (n < max) {
+        int d = getc_unlocked(f);
+        switch (d) {
+        case EOF:
+        case 255:
+            pushback = EOFCH;
+            break;
+        case '"':
+        case '\n':
+        case '\t':
+        case '\r':
+        case '{':
+        case '|':
+        case '}':
+            pushback = d;
+            break;
+        default:
+            out[n++] = static_cast<char>(d);
+            continue;
+        }
+        break;
+    }
+    ccount += n;
+    return n;
 }
 
 const char *tok2str(int token)

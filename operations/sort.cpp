@@ -164,9 +164,43 @@ int linecmp(const LINE *a, const LINE *b)
     return keycmp != nullptr ? keycmp(a, b, keyvalues) : 0;
 }
 
+// A line's key prefix: the key's first PREFIXCHARS characters, each as its
+// collation value shifted to 0..255, the first in the highest byte, zeros
+// after a shorter key. Where two prefixes differ they order the lines as
+// their keys do (a zero byte ties at worst), so the sort compares the keys
+// themselves only on equal prefixes.
+inline constexpr int PREFIXCHARS = 8;
+
+static uint64_t keyprefix(const LINE *l, const int *cv)
+{
+    const unsigned char *t = text(l);
+    int64_t k = l->linekey, len = l->length;
+    uint64_t p = 0;
+    int n = 0;
+    auto put = [&](unsigned char c) { p |= static_cast<uint64_t>(cv[c] + 128) << (8 * (7 - n++)); };
+    if (keycmp == fieldcmp) {
+        for (int64_t i = k; i < len && t[i] != '|' && n < PREFIXCHARS; i++)
+            put(t[i]);
+    } else if (keycmp == textcmp && k < len) {
+        if (keylength > 0) {
+            int64_t end = len < keylength ? len : keylength;
+            for (int64_t i = k; i < end && n < PREFIXCHARS; i++)
+                put(t[i]);
+        } else {
+            for (int64_t i = k, m = -static_cast<int64_t>(keylength); m >= 0 && i >= 0 && n < PREFIXCHARS;
+                 i--, m--)
+                put(t[i]);
+        }
+    }
+    return p;
+}
+static_assert(PREFIXCHARS * 8 == 64);
+
 static int compare(const LINE *a, const LINE *b)
 {
-    int c = keycmp != nullptr ? keycmp(a, b, keyvalues) : 0;
+    int c = a->sortprefix != b->sortprefix ? (a->sortprefix < b->sortprefix ? -1 : 1)
+          : keycmp != nullptr                ? keycmp(a, b, keyvalues)
+                                             : 0;
     swap = (direction == 1 && c == 1) || (direction == 2 && c == -1) || (c == 0 && after);
     return c;
 }
@@ -319,6 +353,7 @@ static int getnumptr()
             kept.emplace_back(place, l);
         } else {
             l->linekey = records ? locatefield(l, fieldnum) : sortpos - 1;
+            l->sortprefix = keyprefix(l, keyvalues);
             n++;
         }
         l = next;

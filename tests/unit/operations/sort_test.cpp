@@ -11,6 +11,7 @@
 #include "editor/editor.h"
 #include "commands/commands.h"
 #include "operations/operations.h"
+#include "screen/screen.h"
 
 namespace {
 
@@ -224,6 +225,65 @@ TEST_F(Sort, LargeRangesSortStably)
     std::sort(got.begin(), got.end());
     std::sort(in.begin(), in.end());
     EXPECT_EQ(got, in);
+}
+
+// The sort compares packed key prefixes first and the keys only on equal
+// prefixes: its order must be the stable order of the plain comparison, for
+// every collation, both directions, keys running right or left, and records,
+// on lines that share long prefixes, hold accents and bytes of every sign,
+// end inside the prefix or before the key column.
+TEST_F(Sort, PrefixedKeysSortAsThePlainComparison)
+{
+    const std::string alphabet = "aAbB_ |\xe9\xc9\xe8\xe7\x01\x80\xff";
+    unsigned seed = 99;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % n;
+    };
+    struct trial { int view, length, column; };
+    for (trial tr : {trial{0, 15, 1}, trial{0, 12, 3}, trial{0, -11, 10}, trial{0, -3, 4},
+                     trial{1, 15, 1}}) {
+        for (int table = 0; table < NSORTTABLES; table++) {
+            for (int dir = 0; dir < 2; dir++) {
+                std::vector<std::string> in;
+                for (int i = 0; i < 400; i++) {
+                    std::string s = "aaaaaaaaa";
+                    s.resize(next(13));
+                    for (char &c : s)
+                        if (next(4) == 0)
+                            c = alphabet[next(static_cast<unsigned>(alphabet.size()))];
+                    in.push_back(s);
+                }
+                textlines(in);
+                curcore().viewtype = tr.view;
+                curcore().curcol = tr.column;
+                findfield();
+                std::vector<LINE *> want;
+                for (int i = 1; i <= 400; i++) {
+                    LINE *l = line(i);
+                    if (tr.view == 1) {
+                        l->object = l->object == 0 ? 1 : l->object;
+                        l->linekey = locatefield(l, fieldnum);
+                    } else {
+                        l->linekey = tr.column - 1;
+                    }
+                    if (l->object == 0 || l->object == 1 || l->object == 5)
+                        want.push_back(l);
+                }
+                sorttable = table;
+                keylength = tr.length;
+                std::stable_sort(want.begin(), want.end(), [dir](const LINE *a, const LINE *b) {
+                    return dir == 0 ? linecmp(a, b) < 0 : linecmp(b, a) < 0;
+                });
+                runsort(dir, tr.length, 1, 200000, tr.column);
+                std::vector<LINE *> got;
+                for (LINE *l = curcore().header->down; l != curcore().header; l = l->down)
+                    got.push_back(l);
+                ASSERT_EQ(got, want) << "view " << tr.view << " length " << tr.length << " table "
+                                     << table << " dir " << dir;
+            }
+        }
+    }
 }
 
 }  // namespace
