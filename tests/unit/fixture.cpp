@@ -2,6 +2,8 @@
 #include "tests/unit/fixture.h"
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <gtest/gtest.h>
 #include "editor/editor.h"
@@ -77,6 +79,50 @@ LINE *nthline(int n)
     while (n-- > 0)
         l = l->down;
     return l;
+}
+
+std::string linetext(const LINE *l)
+{
+    return l->object == 5 ? std::string()
+                          : std::string(reinterpret_cast<const char *>(textbase + l->index),
+                                        static_cast<size_t>(l->length));
+}
+
+std::vector<std::string> corelines(int n)
+{
+    std::vector<std::string> lines;
+    const COREFILE &f = core[n];
+    for (const LINE *l = f.header->down; l != f.header; l = l->down)
+        lines.push_back(linetext(l));
+    return lines;
+}
+
+std::vector<std::string> curlines() { return corelines(corenum); }
+
+LINE *addline(const std::string &s, int object)
+{
+    std::memcpy(textbase + avail, s.data(), s.size());
+    allocln(object, static_cast<int>(s.size()));
+    linkphys();
+    return curcore().lnptr;
+}
+
+int64_t sumlengths(const COREFILE &f)
+{
+    int64_t n = 0;
+    for (const LINE *l = f.header->down; l != f.header; l = l->down)
+        n += l->length;
+    return n;
+}
+
+std::string slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "(missing)";
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 std::vector<std::string> sent;

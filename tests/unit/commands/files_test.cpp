@@ -21,19 +21,6 @@
 
 namespace {
 
-
-std::string slurp(const std::string &path)
-{
-    std::string r;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return "(missing)";
-    for (int c; (c = std::getc(f)) != EOF;)
-        r += static_cast<char>(c);
-    std::fclose(f);
-    return r;
-}
-
 // The text of the line gline just read.
 std::string arena(int n)
 {

@@ -1,7 +1,6 @@
 // The character classes: a few bytes of every group, and the readers that
 // rely on them (identifiers of rule files, words of the scanner).
 #include <gtest/gtest.h>
-#include <cstring>
 #include "tests/unit/fixture.h"
 #include "editor/editor.h"
 #include "editor/charkind.h"
@@ -46,10 +45,7 @@ TEST(CharKind, WordsEndAtPunctuation)
     kelreset();
     COREFILE &c = curcore();
     removeline();
-    const char text[] = "ab,cd.ef!gh\4\4ij";     // byte 4 counts as a word of its own
-    std::memcpy(textbase + avail, text, sizeof text - 1);
-    allocln(0, sizeof text - 1);
-    linkphys();
+    addline("ab,cd.ef!gh\4\4ij");             // byte 4 counts as a word of its own
     const int starts[] = {1, 4, 7, 10, 12, 13, 14};
     for (int n = 1; n <= 7; n++) {
         c.curcol = 1;

@@ -29,11 +29,7 @@ protected:
     {
         clrfile();
         removeline();
-        size_t n = std::strlen(s);
-        std::memcpy(textbase + avail, s, n);
-        allocln(1, static_cast<int>(n));
-        linkphys();
-        cf().disln = cf().lnptr;
+        cf().disln = addline(s, 1);
     }
     static int lineno(const LINE *l) { return distance(cf().header, l); }
     static int row() { return windowtop + distance(cf().disln, cf().lnptr); }

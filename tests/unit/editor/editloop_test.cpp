@@ -26,11 +26,6 @@ protected:
         pushfn(keys.c_str());
         editor();
     }
-    static std::string linetext(const LINE *l)
-    {
-        return l->object == 5 ? std::string()
-                              : std::string(reinterpret_cast<const char *>(textbase + l->index), l->length);
-    }
 };
 
 TEST_F(EditLoop, RepeatLimitActsOnlyWhileOn)

@@ -24,26 +24,7 @@ protected:
     }
     static COREFILE &cf() { return curcore(); }
 
-    static std::string text(const LINE *l)
-    {
-        return l->object == 5 ? std::string()
-                              : std::string(reinterpret_cast<const char *>(textbase + l->index), l->length);
-    }
-    static std::string cur() { return text(cf().lnptr); }
-    static lines_t lines()
-    {
-        lines_t out;
-        for (LINE *l = cf().header->down; l != cf().header; l = l->down)
-            out.push_back(text(l));
-        return out;
-    }
-    static int64_t sumlengths()
-    {
-        int64_t n = 0;
-        for (LINE *l = cf().header->down; l != cf().header; l = l->down)
-            n += l->length;
-        return n;
-    }
+    static std::string cur() { return linetext(cf().lnptr); }
     // One key through its operation, then the column check, as the loop does.
     static void key(unsigned char ch, editop op)
     {
@@ -58,13 +39,6 @@ protected:
         for (; *s; s++)
             key(static_cast<unsigned char>(*s), op);
     }
-    static LINE *addline(const std::string &s, int object = 0)
-    {
-        std::memcpy(textbase + avail, s.data(), s.size());
-        allocln(object, static_cast<int>(s.size()));
-        linkphys();
-        return cf().lnptr;
-    }
     static void fill(const lines_t &ls, int object = 0)
     {
         clrfile();
@@ -76,10 +50,7 @@ protected:
     }
     static void at(int line, int col)
     {
-        LINE *l = cf().header;
-        while (line-- > 0)
-            l = l->down;
-        cf().lnptr = l;
+        cf().lnptr = nthline(line);
         cf().curcol = col;
     }
     static std::string ring()                  // the delete buffer, oldest first
@@ -144,7 +115,7 @@ TEST_F(Entry, RubOutRemovesUnderTheCursorAndTheLastCharacterAtTheEnd)
     at(3, 1);                               // an empty line in column 1 goes
     cf().curline = 3;
     key(8, rubtxt);
-    EXPECT_EQ(lines(), (lines_t{"first", "a", "last"}));
+    EXPECT_EQ(curlines(), (lines_t{"first", "a", "last"}));
     EXPECT_EQ(cur(), "a");
     EXPECT_EQ(cf().curline, 2);
     EXPECT_EQ(redisplay, 6);
@@ -152,16 +123,16 @@ TEST_F(Entry, RubOutRemovesUnderTheCursorAndTheLastCharacterAtTheEnd)
     fill({"", "x"});                        // but the first line stays
     at(1, 1);
     key(8, rubtxt);
-    EXPECT_EQ(lines(), (lines_t{"", "x"}));
+    EXPECT_EQ(curlines(), (lines_t{"", "x"}));
     EXPECT_EQ(cf().lncount, 2);
 
     fill({"top", "   "});                   // trailing spaces go first
     at(2, 1);
     cf().disln = cf().lnptr;
     key(8, rubtxt);
-    EXPECT_EQ(lines(), (lines_t{"top"}));
+    EXPECT_EQ(curlines(), (lines_t{"top"}));
     EXPECT_EQ(cf().disln, cf().lnptr);      // the window's first line follows
-    EXPECT_EQ(cf().charcount, sumlengths());
+    EXPECT_EQ(cf().charcount, sumlengths(cf()));
 }
 
 TEST_F(Entry, RecallAfterRubOutsRebuildsTheText)
@@ -233,11 +204,11 @@ TEST_F(Entry, CopyAndWordRecall)
         savechar(static_cast<unsigned char>(*p));
     at(2, 1);
     key(20, recword);
-    EXPECT_EQ(lines(), (lines_t{"one two", "cat"}));
+    EXPECT_EQ(curlines(), (lines_t{"one two", "cat"}));
     EXPECT_EQ(redisplay, 5);
     EXPECT_EQ(cf().curcol, 1);
     EXPECT_EQ(delptr, 5);                   // the mark itself was taken
-    EXPECT_EQ(cf().charcount, sumlengths());
+    EXPECT_EQ(cf().charcount, sumlengths(cf()));
 }
 
 TEST_F(Entry, RefusedSpaceChangesNothing)
@@ -307,9 +278,9 @@ TEST_F(Entry, CharcountStaysExactThroughMixedEdits)
     for (int i = 0; i < 12; i++)
         key(8, rubtxt);
     garbage();
-    EXPECT_EQ(lines(), (lines_t{"alXYZpha", "beta     fa"}));
-    EXPECT_EQ(cf().charcount, sumlengths());
-    EXPECT_EQ(avail, sumlengths());
+    EXPECT_EQ(curlines(), (lines_t{"alXYZpha", "beta     fa"}));
+    EXPECT_EQ(cf().charcount, sumlengths(cf()));
+    EXPECT_EQ(avail, sumlengths(cf()));
 }
 
 // ------------------------------------------------------------------ records
@@ -344,7 +315,7 @@ TEST_F(Records, NewLinesInRecordViewsAreRecords)
     EXPECT_EQ(cf().lnptr->object, 1);
     typein("a", bldrec);
     garbage();
-    EXPECT_EQ(lines(), (lines_t{"|||", "a"}));
+    EXPECT_EQ(curlines(), (lines_t{"|||", "a"}));
 }
 
 TEST_F(Records, CheckTableByFieldType)
@@ -413,7 +384,7 @@ TEST_F(Records, TheEightCases)
         EXPECT_EQ(cur(), r.after ? r.after : r.line);
         EXPECT_EQ(cf().curcol, r.after ? r.col + 1 : r.col);
         EXPECT_EQ(redisplay, r.redraw);
-        EXPECT_EQ(cf().charcount, sumlengths());
+        EXPECT_EQ(cf().charcount, sumlengths(cf()));
     }
 }
 
@@ -443,7 +414,7 @@ TEST_F(Records, RubOutFieldsAndRecallThem)
     at(1, 1);
     key(0, recfield);
     EXPECT_EQ(cur(), "xyza|keep||");
-    EXPECT_EQ(cf().charcount, sumlengths());
+    EXPECT_EQ(cf().charcount, sumlengths(cf()));
 
     at(1, 1);                               // copy without removing, recall elsewhere
     key(0, copyfield);
@@ -545,11 +516,11 @@ TEST_F(Formulas, RubOutAndRecall)
     at(1, 2);
     cf().curflag = 2;
     key(8, rubmath);
-    EXPECT_EQ(lines(), (lines_t{"b\xF6", "\xFA"}));
+    EXPECT_EQ(curlines(), (lines_t{"b\xF6", "\xFA"}));
     EXPECT_EQ(cf().lnptr, cf().header->down);
     EXPECT_EQ(cf().header->down->down->object, 3);
     EXPECT_EQ(cf().lncount, 2);
-    EXPECT_EQ(cf().charcount, sumlengths());
+    EXPECT_EQ(cf().charcount, sumlengths(cf()));
 
     // Recall math: the next line's text joins the formula at the cursor.
     cf().curflag = 1;

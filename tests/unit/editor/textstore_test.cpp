@@ -20,23 +20,10 @@ protected:
     void SetUp() override { kelreset(); }
     static COREFILE &cf() { return curcore(); }
 
-    static std::string text(const LINE *l)
-    {
-        return l->object == 5 ? std::string()
-                              : std::string(reinterpret_cast<const char *>(textbase + l->index), l->length);
-    }
     static void type(const char *s)
     {
         for (; *s; s++)
             ASSERT_TRUE(cadd(static_cast<unsigned char>(*s)));
-    }
-    // A new line after the current one, made the way the file reader does.
-    static LINE *addline(const std::string &s)
-    {
-        std::memcpy(textbase + avail, s.data(), s.size());
-        allocln(0, static_cast<int>(s.size()));
-        linkphys();
-        return cf().lnptr;
     }
     static void fill(const lines_t &ls)      // the corefile holds exactly these lines
     {
@@ -46,33 +33,12 @@ protected:
             addline(s);
         cf().disln = cf().header->down;
     }
-    static LINE *nth(int n)
-    {
-        LINE *l = cf().header;
-        while (n-- > 0)
-            l = l->down;
-        return l;
-    }
-    static lines_t lines()
-    {
-        lines_t out;
-        for (LINE *l = cf().header->down; l != cf().header; l = l->down)
-            out.push_back(text(l));
-        return out;
-    }
     static std::vector<LINE *> chain()
     {
         std::vector<LINE *> out;
         for (LINE *l = firstphys.nextphys; l && out.size() < 1000; l = l->nextphys)
             out.push_back(l);
         return out;
-    }
-    static int64_t sumlengths(const COREFILE &f)
-    {
-        int64_t n = 0;
-        for (LINE *l = f.header->down; l != f.header; l = l->down)
-            n += l->length;
-        return n;
     }
 };
 
@@ -94,7 +60,7 @@ TEST_F(TextStore, StartAndClearLeaveOneEmptyLine)
     EXPECT_NE(reserve, nullptr);
 
     fill({"alpha", "beta  ", "gamma"});
-    cf().starA = nth(2);
+    cf().starA = nthline(2);
     cf().starcount = 1;
     clrfile();
     check(cf());
@@ -134,9 +100,9 @@ TEST_F(TextStore, ManyRecordsAllDistinctAndReused)
         seen.push_back(reserve);
         std::sort(seen.begin(), seen.end());
         EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "round " << round;
-        EXPECT_EQ(lines(), want);
+        EXPECT_EQ(curlines(), want);
         corenum = 2;
-        EXPECT_EQ(lines(), (lines_t{"beside"}));
+        EXPECT_EQ(curlines(), (lines_t{"beside"}));
         corenum = 1;
     }
 }
@@ -161,7 +127,7 @@ TEST_F(TextStore, TypingMovesALineOnlyWhenItsGapIsUsed)
     EXPECT_EQ(moved->index, 505);
     EXPECT_EQ(moved->down, second);
     EXPECT_EQ(cf().disln, moved);
-    EXPECT_EQ(text(moved), "ab" + std::string(500, 'c') + "d");
+    EXPECT_EQ(linetext(moved), "ab" + std::string(500, 'c') + "d");
     EXPECT_EQ(textbase[0], FREECH);
     type("e");                               // and then grows in place
     EXPECT_EQ(cf().lnptr, moved);
@@ -172,7 +138,7 @@ TEST_F(TextStore, TypingMovesALineOnlyWhenItsGapIsUsed)
     EXPECT_EQ(textbase[second->index + 2], FREECH);
     type("Q");
     EXPECT_EQ(cf().lnptr, second);
-    EXPECT_EQ(text(second), "xQ");
+    EXPECT_EQ(linetext(second), "xQ");
     EXPECT_EQ(cf().charcount, sumlengths(cf()));
 }
 
@@ -180,7 +146,7 @@ TEST_F(TextStore, ShiftAndRemoveKeepMarksRight)
 {
     fill({"one", "two", "three"});
     COREFILE &f = cf();
-    LINE *two = nth(2);
+    LINE *two = nthline(2);
     f.starA = f.starB = f.disln = f.lnptr = two;
     f.starcount = 2;
     shiftline();
@@ -190,23 +156,23 @@ TEST_F(TextStore, ShiftAndRemoveKeepMarksRight)
     EXPECT_EQ(f.starB, now);
     EXPECT_EQ(f.disln, now);
     EXPECT_EQ(lastphys, now);
-    EXPECT_EQ(nth(2), now);
-    EXPECT_EQ(nth(3)->up, now);
-    EXPECT_EQ(lines(), (lines_t{"one", "two", "three"}));
+    EXPECT_EQ(nthline(2), now);
+    EXPECT_EQ(nthline(3)->up, now);
+    EXPECT_EQ(curlines(), (lines_t{"one", "two", "three"}));
 
-    f.starA = nth(1);
+    f.starA = nthline(1);
     f.nextstar = 'A';
-    int64_t at = nth(3)->index;
-    f.lnptr = nth(3);
+    int64_t at = nthline(3)->index;
+    f.lnptr = nthline(3);
     removeline();
     EXPECT_EQ(textbase[at], FREECH);
     EXPECT_EQ(f.starcount, 2);               // star B stays on "two"
-    f.lnptr = nth(2);
+    f.lnptr = nthline(2);
     removeline();
     EXPECT_EQ(f.starB, nullptr);
     EXPECT_EQ(f.nextstar, 'B');
     EXPECT_EQ(f.starcount, 1);
-    f.lnptr = nth(1);
+    f.lnptr = nthline(1);
     removeline();
     EXPECT_EQ(f.starA, nullptr);
     EXPECT_EQ(f.nextstar, 'A');
@@ -229,25 +195,25 @@ TEST_F(TextStore, GarbagePacksLiveTextInChainOrder)
     addline("to remove");
     corenum = 1;
     addline("after");
-    cf().lnptr = nth(4);
+    cf().lnptr = nthline(4);
     allocln(2, 0);                           // a picture: its index is a handle
     cf().lnptr->index = 77;
     linkphys();
 
-    cf().lnptr = nth(2);
+    cf().lnptr = nthline(2);
     removeline();
-    cf().lnptr = nth(3);
+    cf().lnptr = nthline(3);
     cf().curcol = 7;
     type("++");                              // "grows" moves behind the picture
     cremove(1);
     corenum = 3;
-    cf().lnptr = nth(2);
+    cf().lnptr = nthline(2);
     removeline();
     corenum = 1;
 
     garbage();
     EXPECT_EQ(corenum, 1);
-    EXPECT_EQ(lines(), (lines_t{"first line", "keep", "grows+", "", "after"}));
+    EXPECT_EQ(curlines(), (lines_t{"first line", "keep", "grows+", "", "after"}));
     int64_t at = 0;
     for (LINE *l : chain()) {
         EXPECT_NE(l->object, -1);
@@ -266,11 +232,11 @@ TEST_F(TextStore, GarbagePacksLiveTextInChainOrder)
     EXPECT_EQ(core[1].charcount, sumlengths(core[1]));
     EXPECT_EQ(core[3].charcount, 5);
     corenum = 3;
-    EXPECT_EQ(lines(), (lines_t{"other"}));
+    EXPECT_EQ(curlines(), (lines_t{"other"}));
     corenum = 1;
     EXPECT_FALSE(full);
 
-    LINE *last = nth(3);                     // the last-placed line still grows in place
+    LINE *last = nthline(3);                     // the last-placed line still grows in place
     ASSERT_EQ(last, lastphys);
     cf().lnptr = last;
     type("!");
@@ -291,7 +257,7 @@ TEST_F(TextStore, FullAndTheLimits)
     dropreserve();
     allocln(0, 0);
     linkphys();
-    EXPECT_EQ(cf().lnptr, nth(2));
+    EXPECT_EQ(cf().lnptr, nthline(2));
     EXPECT_EQ(cf().lncount, 2);
     EXPECT_EQ(chain().size(), 2u);
 
@@ -324,7 +290,7 @@ TEST_F(TextStore, LineEditsKeepCharcountExact)
 {
     fill({"hello world", "   ", "  ab|cde||f"});
     COREFILE &f = cf();
-    f.lnptr = nth(1);
+    f.lnptr = nthline(1);
     f.curcol = 6;
     cadd(' ');
     cadd(' ');
@@ -335,14 +301,14 @@ TEST_F(TextStore, LineEditsKeepCharcountExact)
     cremove(3);
     f.curcol = 40;
     cremove(2);                              // beyond the end: nothing
-    f.lnptr = nth(2);
+    f.lnptr = nthline(2);
     f.curcol = 5;
     extline();
-    EXPECT_EQ(nth(2)->length, 5);
+    EXPECT_EQ(nthline(2)->length, 5);
     EXPECT_EQ(findnb(), 0);
     detrline();
 
-    LINE *rec = f.lnptr = nth(3);
+    LINE *rec = f.lnptr = nthline(3);
     EXPECT_EQ(findnb(), 3);
     EXPECT_EQ(locatefield(rec, 1), 0);
     EXPECT_EQ(locatefield(rec, 3), 9);
@@ -350,9 +316,9 @@ TEST_F(TextStore, LineEditsKeepCharcountExact)
     EXPECT_EQ(locatefield(rec, 9), rec->length);
     f.curcol = 6;
     erasefield();
-    EXPECT_EQ(lines(), (lines_t{"lo<> world", "", "  ab|||f"}));
+    EXPECT_EQ(curlines(), (lines_t{"lo<> world", "", "  ab|||f"}));
     EXPECT_EQ(f.charcount, sumlengths(f));
-    f.lnptr = nth(1);
+    f.lnptr = nthline(1);
     removeline();
     EXPECT_EQ(f.charcount, sumlengths(f));
 }
@@ -360,13 +326,13 @@ TEST_F(TextStore, LineEditsKeepCharcountExact)
 TEST_F(TextStore, ScannerAtLineEndsAndCorefileEnd)
 {
     fill({"ab", "", "c"});
-    cf().lnptr = nth(1);
+    cf().lnptr = nthline(1);
     cf().curcol = 9;                         // beyond the end: the scan starts at the end
     setptr();
     EXPECT_EQ(cp, 3);
     EXPECT_EQ(peepc(), 10);
     nextc();
-    EXPECT_EQ(lp, nth(2));
+    EXPECT_EQ(lp, nthline(2));
     EXPECT_EQ(peepc(), 10);
     nextc();
     EXPECT_EQ(peepc(), 'c');
@@ -377,21 +343,21 @@ TEST_F(TextStore, ScannerAtLineEndsAndCorefileEnd)
     nextc();
     EXPECT_EQ(dist, 3);
 
-    cf().lnptr = nth(3);
+    cf().lnptr = nthline(3);
     cf().curcol = 1;
     setptr();
     prevc();
     prevc();
-    EXPECT_EQ(lp, nth(1));
+    EXPECT_EQ(lp, nthline(1));
     EXPECT_EQ(cp, 3);
     EXPECT_EQ(dist, -2);
 
     fill({"one, two", "  three"});
-    cf().lnptr = nth(1);
+    cf().lnptr = nthline(1);
     cf().curcol = 1;
     setptr();
     EXPECT_TRUE(locateword(3));
-    EXPECT_EQ(lp, nth(2));
+    EXPECT_EQ(lp, nthline(2));
     EXPECT_EQ(cp, 3);
     EXPECT_FALSE(locateword(2));
 }
@@ -404,13 +370,13 @@ TEST_F(TextStore, SetcurMovesTheWindowOnlyWhenNeeded)
     fill(many);
     COREFILE &f = cf();
     auto down = [](int n) { while (dist < n) nextc(); };
-    f.lnptr = nth(1);
+    f.lnptr = nthline(1);
     setptr();
     down(5);
     redisplay = RNONE;
     setcur();
-    EXPECT_EQ(f.lnptr, nth(6));
-    EXPECT_EQ(f.disln, nth(1));
+    EXPECT_EQ(f.lnptr, nthline(6));
+    EXPECT_EQ(f.disln, nthline(1));
     EXPECT_EQ(redisplay, 0);
     setptr();
     down(depth);
@@ -432,22 +398,22 @@ TEST_F(TextStore, PositionAndAdvanceColumns)
     COREFILE &f = cf();
     auto go = [](int n, int count, int col) { param[1] = count; param[2] = col; advfile(n); };
     go(0, 2, 0);
-    EXPECT_EQ(f.lnptr, nth(2));
-    EXPECT_EQ(f.disln, nth(2));
+    EXPECT_EQ(f.lnptr, nthline(2));
+    EXPECT_EQ(f.disln, nthline(2));
     EXPECT_EQ(f.curcol, 7);                  // one past "second"
     go(0, -1, -1);
-    EXPECT_EQ(f.lnptr, nth(4));
+    EXPECT_EQ(f.lnptr, nthline(4));
     EXPECT_EQ(f.curcol, 6);                  // the last character of "fourth"
     go(0, 99, 3);
-    EXPECT_EQ(f.lnptr, nth(4));
+    EXPECT_EQ(f.lnptr, nthline(4));
     EXPECT_EQ(f.curcol, 3);
     go(0, -99, -40);
-    EXPECT_EQ(f.lnptr, nth(1));
+    EXPECT_EQ(f.lnptr, nthline(1));
     EXPECT_EQ(f.curcol, 1);
-    f.lnptr = nth(3);
+    f.lnptr = nthline(3);
     f.curcol = 4;
     go(1, -1, 2);
-    EXPECT_EQ(f.lnptr, nth(2));
+    EXPECT_EQ(f.lnptr, nthline(2));
     EXPECT_EQ(f.curcol, 6);
     redisplay = RNONE;
     go(1, 0, -10);
@@ -509,7 +475,7 @@ TEST_F(TextStore, LineNumbersStayRightThroughEveryKindOfEdit)
             break;
         case 3:
         case 4: {                     // jump somewhere, near or far
-            LINE *l = nth(1 + next(f.lncount));
+            LINE *l = nthline(1 + next(f.lncount));
             f.lnptr = l;
             break;
         }

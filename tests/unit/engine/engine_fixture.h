@@ -1,5 +1,5 @@
-// Shared set-up for the engine's unit tests: a fresh editor and engine, a
-// scratch directory for description files, and the lines of a corefile.
+// Shared set-up for the engine's unit tests: a fresh editor and engine and
+// a scratch directory for description files.
 #pragma once
 #include <cstdio>
 #include <initializer_list>
@@ -12,17 +12,6 @@
 #include "screen/screen.h"
 #include "commands/commands.h"
 #include "engine/engine.h"
-
-// Every line of corefile n as text.
-inline std::vector<std::string> corelines(int n)
-{
-    std::vector<std::string> lines;
-    const COREFILE &f = core[n];
-    for (const LINE *l = f.header->down; l != f.header; l = l->down)
-        lines.emplace_back(reinterpret_cast<const char *>(textbase + l->index),
-                           l->object == 5 ? 0 : static_cast<size_t>(l->length));
-    return lines;
-}
 
 class EngineTest : public testing::Test {
 protected:

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,18 +39,6 @@ protected:
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
 
-    static std::string row(const LINE *l)
-    {
-        return l->object == 5 ? "" : std::string(reinterpret_cast<const char *>(textbase + l->index),
-                                                 static_cast<size_t>(l->length));
-    }
-    static std::string slurp(const std::string &path)
-    {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     static void write(const std::string &path, const std::string &s)
     {
         std::ofstream(path) << s;
@@ -161,11 +148,11 @@ TEST_F(LineEdit, DecimalEntryLosesNothingAtTheFirstColumn)
     dtstate = 1;
     c.curcol = 3;
     type("123");                      // "12" reaches column 1; "3" ends the entry
-    EXPECT_EQ(row(c.lnptr), "123");
+    EXPECT_EQ(linetext(c.lnptr), "123");
     EXPECT_EQ(dtstate, 0);
     EXPECT_EQ(c.curcol, 4);
     type("4");
-    EXPECT_EQ(row(c.lnptr), "1234");
+    EXPECT_EQ(linetext(c.lnptr), "1234");
 }
 
 TEST_F(LineEdit, AutowrapLeavesNoEndLineBehind)
@@ -176,8 +163,8 @@ TEST_F(LineEdit, AutowrapLeavesNoEndLineBehind)
     c.disln = c.header->down;
     autowrap();
     EXPECT_EQ(c.lncount, 3);
-    EXPECT_EQ(row(c.lnptr), "abcdefghij");
-    EXPECT_EQ(row(c.lnptr->down), "third");
+    EXPECT_EQ(linetext(c.lnptr), "abcdefghij");
+    EXPECT_EQ(linetext(c.lnptr->down), "third");
     EXPECT_EQ(c.curcol, 10);
     EXPECT_EQ(redisplay, 1);
 }
@@ -191,12 +178,12 @@ TEST_F(LineEdit, SplitWithoutRoomKeepsTheLine)
     pushfn("\r");
     splitline();
     EXPECT_EQ(c.lncount, 2);
-    EXPECT_EQ(row(c.header->down), "0123456789abcdef");
+    EXPECT_EQ(linetext(c.header->down), "0123456789abcdef");
     hiaddr = HIADDR;
     splitline();
     EXPECT_EQ(c.lncount, 3);
-    EXPECT_EQ(row(c.header->down), "0123");
-    EXPECT_EQ(row(c.header->down->down), "456789abcdef");
+    EXPECT_EQ(linetext(c.header->down), "0123");
+    EXPECT_EQ(linetext(c.header->down->down), "456789abcdef");
 }
 
 TEST_F(LineEdit, PreviousWordAtTheStartOfTheCorefile)

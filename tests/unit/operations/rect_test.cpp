@@ -16,25 +16,14 @@ class Rect : public testing::Test {
 protected:
     void SetUp() override { kelreset(); }
 
-    static LINE *line(int n)
-    {
-        LINE *l = curcore().header;
-        while (n-- > 0)
-            l = l->down;
-        return l;
-    }
-    static std::string row(int n)
-    {
-        const LINE *l = line(n);
-        return std::string(reinterpret_cast<const char *>(textbase + l->index), static_cast<size_t>(l->length));
-    }
+    static std::string row(int n) { return linetext(nthline(n)); }
     // Stars on lines a and b, column stars at columns p and q.
     static void mark(int a, int b, int p, int q)
     {
         COREFILE &c = curcore();
-        c.lnptr = line(a);
+        c.lnptr = nthline(a);
         makestars();
-        c.lnptr = line(b);
+        c.lnptr = nthline(b);
         makestars();
         c.curcol = p;
         makecstars();
@@ -48,7 +37,7 @@ TEST_F(Rect, ShortLinesGiveRowsOfSpaces)
     textlines({"ab", "abcdefgh", "x"});
     mark(1, 2, 4, 6);
     COREFILE &c = curcore();
-    c.lnptr = line(3);
+    c.lnptr = nthline(3);
     c.curcol = 2;
     copyrect();
     EXPECT_EQ(row(3), "x   ");
@@ -61,17 +50,17 @@ TEST_F(Rect, CursorFollowsItsMovedLine)
     textlines({"abcde", "fghij", "klmno"});
     mark(1, 3, 1, 2);
     COREFILE &c = curcore();
-    c.lnptr = line(1);
+    c.lnptr = nthline(1);
     c.curcol = 3;
-    int64_t index = line(1)->index;
+    int64_t index = nthline(1)->index;
     copyrect();                       // line 1 grows and moves past the others
-    EXPECT_NE(line(1)->index, index);
-    EXPECT_EQ(c.lnptr, line(1));
+    EXPECT_NE(nthline(1)->index, index);
+    EXPECT_EQ(c.lnptr, nthline(1));
     EXPECT_EQ(c.curcol, 3);
     EXPECT_EQ(row(1), "abab" "cde");
     EXPECT_EQ(row(2), "fgfg" "hij");
     EXPECT_EQ(row(3), "klkl" "mno");
-    EXPECT_TRUE(c.starA == line(1) || c.starB == line(1));
+    EXPECT_TRUE(c.starA == nthline(1) || c.starB == nthline(1));
 }
 
 TEST_F(Rect, InsertWithoutRoomChangesNothing)
@@ -79,7 +68,7 @@ TEST_F(Rect, InsertWithoutRoomChangesNothing)
     textlines({"abcde", "fghij"});
     mark(1, 2, 2, 4);
     COREFILE &c = curcore();
-    c.lnptr = line(1);
+    c.lnptr = nthline(1);
     c.curcol = 1;
     hiaddr = avail + 4;
     pushfn("\r");

@@ -30,21 +30,6 @@ std::string broken(const std::string &word, int limit)
            word.substr(static_cast<size_t>(n));
 }
 
-std::string row(const LINE *l)
-{
-    return std::string(reinterpret_cast<const char *>(textbase + l->index),
-                       static_cast<size_t>(l->length));
-}
-
-std::vector<std::string> rows()
-{
-    std::vector<std::string> out;
-    const COREFILE &c = curcore();
-    for (const LINE *l = c.header->down; l != c.header; l = l->down)
-        out.push_back(row(l));
-    return out;
-}
-
 using cases = std::vector<std::pair<std::string, std::string>>;
 
 void expectbreaks(int level, int limit, const cases &words)
@@ -109,21 +94,21 @@ TEST_F(Reformat, JustifiedLinesEndAtTheMargin)
     jmode = 1;
     reformat();
     std::vector<std::string> once = {"aa  bb cc dd  ee ff", "gg hh ii jj"};
-    EXPECT_EQ(rows(), once);
+    EXPECT_EQ(curlines(), once);
     // Again on the same text the pattern starts afresh: the same lines.
     curcore().lnptr = curcore().header->down;
     reformat();
-    EXPECT_EQ(rows(), once);
+    EXPECT_EQ(curlines(), once);
 }
 
 TEST_F(Reformat, OldParagraphGoesToCorefileZero)
 {
     textlines({"one two", "three", "", "after"});
     reformat();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three", "", "after"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"one two three", "", "after"}));
     EXPECT_EQ(curcore().lncount, 3);
     corenum = 0;
-    std::vector<std::string> zero = rows();
+    std::vector<std::string> zero = curlines();
     ASSERT_GE(zero.size(), 2u);
     EXPECT_EQ(zero[zero.size() - 2], "one two");
     EXPECT_EQ(zero.back(), "three");
@@ -139,7 +124,7 @@ TEST_F(Reformat, RefusedOrInterruptedChangesNothing)
     reformat();
     stoplistening();
     hiaddr = HIADDR;
-    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
     EXPECT_TRUE(wassent("$meinadequate free space for reformat"));
 
     // An interrupt gives up quietly, the paragraph as it was.
@@ -148,10 +133,10 @@ TEST_F(Reformat, RefusedOrInterruptedChangesNothing)
     reformat();
     stoplistening();
     abortreq = 0;
-    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"one two three four five six", "seven eight"}));
     EXPECT_FALSE(wassent("$meinadequate free space for reformat"));
     reformat();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"one two", "three four", "five six", "seven", "eight"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"one two", "three four", "five six", "seven", "eight"}));
 }
 
 TEST_F(Reformat, TabStopToggledOnlyInsideTheMargins)
@@ -186,8 +171,8 @@ TEST_F(Reformat, AutowrapNumbersTheCursorLine)
     c.curline = 2;
     rmargin = 8;
     autowrap();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"first", "aaa bbb", "ccc ddd", "last"}));
-    EXPECT_EQ(row(c.lnptr), "ccc ddd");
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"first", "aaa bbb", "ccc ddd", "last"}));
+    EXPECT_EQ(linetext(c.lnptr), "ccc ddd");
     EXPECT_EQ(c.curline, 3);
 }
 
@@ -195,14 +180,14 @@ TEST_F(Reformat, CentreShiftsByHalfTheSpareColumns)
 {
     textlines({"0123456789", "  ab"});
     fcenter();
-    EXPECT_EQ(rows()[0], std::string(31, ' ') + "0123456789");
+    EXPECT_EQ(curlines()[0], std::string(31, ' ') + "0123456789");
     flushleft();
-    EXPECT_EQ(rows()[0], "0123456789");
+    EXPECT_EQ(curlines()[0], "0123456789");
     COREFILE &c = curcore();
     c.lnptr = c.header->down->down;
     lmargin = 2;
     flushleft();
-    EXPECT_EQ(rows()[1], " ab");
+    EXPECT_EQ(curlines()[1], " ab");
 }
 
 // In corefile 0 itself the old paragraph has nowhere to go: only the
@@ -212,10 +197,10 @@ TEST_F(Reformat, InCorefileZeroTheOldParagraphGoes)
     corenum = 0;
     textlines({"one two", "three", "", "after"});
     reformat();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"one two three", "", "after"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"one two three", "", "after"}));
     EXPECT_EQ(curcore().lncount, 3);
     EXPECT_EQ(curcore().charcount, 18);
-    EXPECT_EQ(row(curcore().lnptr), "one two three");
+    EXPECT_EQ(linetext(curcore().lnptr), "one two three");
 }
 
 // A word's own hyphen at a line end joins it to the next line, whether the
@@ -228,14 +213,14 @@ TEST_F(Reformat, HyphensAtLineEndsSurviveReformatting)
     rmargin = 10;
     reformat();
     std::vector<std::string> once = {"xxxxx pre-" + mark, "and post-", "war ends"};
-    EXPECT_EQ(rows(), once);
+    EXPECT_EQ(curlines(), once);
     curcore().lnptr = curcore().header->down;
     reformat();
-    EXPECT_EQ(rows(), once);
+    EXPECT_EQ(curlines(), once);
     curcore().lnptr = curcore().header->down;
     rmargin = 72;
     reformat();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"xxxxx pre- and post-war ends"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"xxxxx pre- and post-war ends"}));
 }
 
 // Every width from 1 to 30, every level, justified or not: a second
@@ -255,15 +240,15 @@ TEST_F(Reformat, ReformattingTwiceChangesNothing)
                 jmode = j;
                 rmargin = width;
                 reformat();
-                std::vector<std::string> once = rows();
+                std::vector<std::string> once = curlines();
                 curcore().lnptr = curcore().header->down;
                 reformat();
-                ASSERT_EQ(rows(), once) << level << j << width;
+                ASSERT_EQ(curlines(), once) << level << j << width;
                 curcore().lnptr = curcore().header->down;
                 rmargin = 200;
                 jmode = 0;
                 reformat();
-                ASSERT_EQ(rows(), (std::vector<std::string>{
+                ASSERT_EQ(curlines(), (std::vector<std::string>{
                     "The counterpart of a well-known transformation, pre- and post-war, is "
                     "seldom reconsidered: extraordinary possibilities - mississippi steamboats "
                     "and tomatoes."})) << level << j << width;

@@ -35,15 +35,6 @@ protected:
     {
         return match(reinterpret_cast<const unsigned char *>(pattern.c_str()), SPOS{nthline(l), c});
     }
-    static std::vector<std::string> rows()
-    {
-        std::vector<std::string> v;
-        const COREFILE &f = curcore();
-        for (const LINE *l = f.header->down; l != f.header; l = l->down)
-            v.emplace_back(reinterpret_cast<const char *>(textbase + l->index),
-                           static_cast<size_t>(textlength(l)));
-        return v;
-    }
     static void runchange(const char *pattern, const char *target)
     {
         std::strcpy(scanpattern, pattern);
@@ -175,17 +166,17 @@ TEST_F(Search, ChangeReplacesAsManyCharactersAsThePatternHas)
 {
     textlines({"abc abc", "xabcabc", "ab"});
     runchange("abc", "abcabc");
-    EXPECT_EQ(rows(), (std::vector<std::string>{"abcabc abcabc", "xabcabcabcabc", "ab"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"abcabc abcabc", "xabcabcabcabc", "ab"}));
     EXPECT_EQ(curcore().lnptr, nthline(2));   // the cursor after the last replacement
     EXPECT_EQ(curcore().curcol, 14);
     curcore().lnptr = nthline(1);
     curcore().curcol = 1;
     runchange("abcabc", "z");
-    EXPECT_EQ(rows(), (std::vector<std::string>{"z z", "xzz", "ab"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"z z", "xzz", "ab"}));
     curcore().lnptr = nthline(1);
     curcore().curcol = 1;
     runchange("z\x03", "");                   // {C} over the line end: only the line's part goes
-    EXPECT_EQ(rows(), (std::vector<std::string>{"", "x", "ab"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"", "x", "ab"}));
 }
 
 TEST_F(Search, ChangeThatOverflowsStopsAtAWholeReplacement)
@@ -198,7 +189,7 @@ TEST_F(Search, ChangeThatOverflowsStopsAtAWholeReplacement)
     listen();
     runchange("a", "aaaaaaaaaa");             // 9 more per replacement
     stoplistening();
-    std::vector<std::string> after = rows();
+    std::vector<std::string> after = curlines();
     int64_t total = 0;
     for (const std::string &r : after) {
         EXPECT_EQ(r.find_first_not_of('a'), std::string::npos);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include "tests/unit/fixture.h"
@@ -38,13 +37,6 @@ protected:
             if (m->rfind("$mt", 0) == 0)
                 return m->substr(3);
         return "";
-    }
-    static LINE *line(int n)
-    {
-        LINE *l = curcore().header;
-        while (n-- > 0)
-            l = l->down;
-        return l;
     }
 };
 
@@ -112,12 +104,12 @@ TEST_F(Settings, WindowKeepsTheCursorLineInTheWindow)
 {
     numberedlines(20);
     COREFILE &c = curcore();
-    c.lnptr = line(5);
+    c.lnptr = nthline(5);
     run(window, 10, 80);                // depth 6: row 5 still fits
-    EXPECT_EQ(c.disln, line(1));
-    c.lnptr = line(15);
+    EXPECT_EQ(c.disln, nthline(1));
+    c.lnptr = nthline(15);
     run(window, 12, 80);                // depth 8: line 15 would be below it
-    EXPECT_EQ(c.disln, line(15));
+    EXPECT_EQ(c.disln, nthline(15));
 }
 
 TEST_F(Settings, CoreChangesCorefileViewAndRuler)
@@ -204,18 +196,12 @@ TEST_F(Dump, CharactersPrintableOctalAndFree)
 {
     COREFILE &c = curcore();
     removeline();
-    const unsigned char text[] = {'x', 200, ' ', 9};
-    std::memcpy(textbase + avail, text, sizeof text);
-    allocln(0, sizeof text);
-    linkphys();
+    addline("x\310 \t");
     c.lnptr = c.disln = c.header->down;
     startoutput();
     show();
     EXPECT_EQ(takeoutput(), "\ntest done");
-    std::ifstream in("test.file");
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string dump = s.str();
+    std::string dump = slurp("test.file");
     EXPECT_NE(dump.find("\n       0     x   310" "      " "    11  ZAP!  ZAP!"), std::string::npos);
     EXPECT_NE(dump.find("\n    2000  ZAP!\n"), std::string::npos);
     EXPECT_NE(dump.find("\nCOREFILE #18"), std::string::npos);

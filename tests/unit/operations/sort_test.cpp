@@ -19,7 +19,6 @@ class Sort : public testing::Test {
 protected:
     void SetUp() override { kelreset(); }
 
-    static LINE *line(int n) { return nthline(n); }
     // Lines a and b compared with the key at `column` and the given length.
     static int cmp(const std::string &a, const std::string &b, int table, int column = 1,
                    int length = 15)
@@ -27,17 +26,8 @@ protected:
         textlines({a, b});
         sorttable = table;
         keylength = length;
-        line(1)->linekey = line(2)->linekey = column - 1;
-        return linecmp(line(1), line(2));
-    }
-    static std::vector<std::string> rows()
-    {
-        std::vector<std::string> v;
-        const COREFILE &c = curcore();
-        for (const LINE *l = c.header->down; l != c.header; l = l->down)
-            v.emplace_back(reinterpret_cast<const char *>(textbase + l->index),
-                           static_cast<size_t>(l->object == 5 ? 0 : l->length));
-        return v;
+        nthline(1)->linekey = nthline(2)->linekey = column - 1;
+        return linecmp(nthline(1), nthline(2));
     }
     static void runsort(int dir, int length, int from, int to, int column = 1)
     {
@@ -112,12 +102,12 @@ TEST_F(Sort, KeyNeverReadsBeyondTheLineEnd)
     keylength = 15;
     for (int t = 0; t < NSORTTABLES; t++) {
         sorttable = t;
-        line(1)->linekey = line(2)->linekey = 0;
-        EXPECT_EQ(linecmp(line(1), line(2)), 0);
+        nthline(1)->linekey = nthline(2)->linekey = 0;
+        EXPECT_EQ(linecmp(nthline(1), nthline(2)), 0);
     }
     curcore().viewtype = 1;                           // fields end at the line's end too
-    line(1)->object = line(2)->object = 1;
-    EXPECT_EQ(linecmp(line(1), line(2)), 0);
+    nthline(1)->object = nthline(2)->object = 1;
+    EXPECT_EQ(linecmp(nthline(1), nthline(2)), 0);
 }
 
 TEST_F(Sort, RecordFieldsEndAtTheBar)
@@ -125,49 +115,49 @@ TEST_F(Sort, RecordFieldsEndAtTheBar)
     textlines({"x|abc|9", "y|abd", "z||1", "w", "v|ab"});
     curcore().viewtype = 1;
     for (int i = 1; i <= 5; i++) {
-        line(i)->object = 1;
-        line(i)->linekey = locatefield(line(i), 2);
+        nthline(i)->object = 1;
+        nthline(i)->linekey = locatefield(nthline(i), 2);
     }
     keylength = 1;                                    // does not limit a field
-    EXPECT_EQ(linecmp(line(1), line(2)), -1);
-    EXPECT_EQ(linecmp(line(3), line(1)), -1);         // an empty field first
-    EXPECT_EQ(linecmp(line(3), line(4)), 0);          // a missing field as an empty one
-    EXPECT_EQ(linecmp(line(5), line(1)), -1);         // "ab" ends first
-    EXPECT_EQ(linecmp(line(1), line(1)), 0);
+    EXPECT_EQ(linecmp(nthline(1), nthline(2)), -1);
+    EXPECT_EQ(linecmp(nthline(3), nthline(1)), -1);         // an empty field first
+    EXPECT_EQ(linecmp(nthline(3), nthline(4)), 0);          // a missing field as an empty one
+    EXPECT_EQ(linecmp(nthline(5), nthline(1)), -1);         // "ab" ends first
+    EXPECT_EQ(linecmp(nthline(1), nthline(1)), 0);
 }
 
 TEST_F(Sort, SortsTheRangeAndLeavesTheRest)
 {
     textlines({"z", "d", "c", "b", "a", "0"});
-    curcore().starA = line(1);
+    curcore().starA = nthline(1);
     curcore().starcount = 1;
     runsort(0, 15, 2, 5);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"z", "a", "b", "c", "d", "0"}));
-    EXPECT_EQ(curcore().lnptr, line(2));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"z", "a", "b", "c", "d", "0"}));
+    EXPECT_EQ(curcore().lnptr, nthline(2));
     EXPECT_EQ(curcore().curcol, 1);
     EXPECT_EQ(curcore().starcount, 0);
     EXPECT_TRUE(curcore().edited);
     runsort(3, 15, 1, 200000);                        // any digit but 0 descends
-    EXPECT_EQ(rows(), (std::vector<std::string>{"z", "d", "c", "b", "a", "0"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"z", "d", "c", "b", "a", "0"}));
 }
 
 TEST_F(Sort, LinesTheViewCannotSortKeepTheirPlaces)
 {
     textlines({"d", "FORMULA", "c", "PICTURE", "", "a", "b"});
-    line(2)->object = 3;
-    line(4)->object = 2;
+    nthline(2)->object = 3;
+    nthline(4)->object = 2;
     runsort(0, 15, 1, 200000);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"", "FORMULA", "a", "PICTURE", "b", "c", "d"}));
-    EXPECT_EQ(line(2)->object, 3);
-    EXPECT_EQ(line(4)->object, 2);
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"", "FORMULA", "a", "PICTURE", "b", "c", "d"}));
+    EXPECT_EQ(nthline(2)->object, 3);
+    EXPECT_EQ(nthline(4)->object, 2);
     EXPECT_EQ(curcore().lncount, 7);
     for (LINE *l = curcore().header->down; l != curcore().header; l = l->down)
         EXPECT_EQ(l->down->up, l);                    // the list is whole both ways
 
     textlines({"PICTURE", "b", "a"});                 // at the head of the range too
-    line(1)->object = 2;
+    nthline(1)->object = 2;
     runsort(0, 15, 1, 200000);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"PICTURE", "a", "b"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"PICTURE", "a", "b"}));
 }
 
 TEST_F(Sort, RefusedKeysChangeNothing)
@@ -182,7 +172,7 @@ TEST_F(Sort, RefusedKeysChangeNothing)
     EXPECT_EQ(del, 2);
     runsort(0, 0, 1, 200000);                         // length 0: nothing, no refusal
     EXPECT_EQ(del, 0);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(curlines(), (std::vector<std::string>{"b", "a"}));
 }
 
 // Keys repeat often and the line number follows the key, so the result must
@@ -209,7 +199,7 @@ TEST_F(Sort, LargeRangesSortStably)
                                                           const std::string &b) {
                 return a.compare(0, 6, b, 0, 6) < 0;
             });
-            ASSERT_EQ(rows(), want) << n << " lines, shape " << shape;
+            ASSERT_EQ(curlines(), want) << n << " lines, shape " << shape;
         }
     }
 
@@ -221,7 +211,7 @@ TEST_F(Sort, LargeRangesSortStably)
     abortreq = 1;
     runsort(0, 6, 1, 200000);
     abortreq = 0;
-    std::vector<std::string> got = rows();
+    std::vector<std::string> got = curlines();
     std::sort(got.begin(), got.end());
     std::sort(in.begin(), in.end());
     EXPECT_EQ(got, in);

@@ -19,16 +19,9 @@ protected:
         kelreset();
         numberedlines(30);
     }
-    static LINE *line(int n)
-    {
-        LINE *l = curcore().header;
-        while (n-- > 0)
-            l = l->down;
-        return l;
-    }
     static void star(int n)
     {
-        curcore().lnptr = line(n);
+        curcore().lnptr = nthline(n);
         makestars();
     }
     static std::string text(int core, int from, int to)
@@ -38,8 +31,7 @@ protected:
         const LINE *l = c.header->down;
         for (int i = 1; l != c.header && i <= to; i++, l = l->down)
             if (i >= from)
-                s += std::string(reinterpret_cast<const char *>(textbase + l->index),
-                                 static_cast<size_t>(l->object == 5 ? 0 : l->length)) + ",";
+                s += linetext(l) + ",";
         return s;
     }
 };
@@ -58,14 +50,14 @@ TEST_F(Stars, BlockFoundWhicheverWayTheStarsLie)
         star(c.a);
         star(c.b);
         locatestars();
-        EXPECT_EQ(first, line(c.from)) << c.a << "," << c.b;
-        EXPECT_EQ(last, line(c.to)) << c.a << "," << c.b;
+        EXPECT_EQ(first, nthline(c.from)) << c.a << "," << c.b;
+        EXPECT_EQ(last, nthline(c.to)) << c.a << "," << c.b;
     }
     clrstars();
     star(7);                          // one star: a one-line block
     locatestars();
-    EXPECT_EQ(first, line(7));
-    EXPECT_EQ(last, line(7));
+    EXPECT_EQ(first, nthline(7));
+    EXPECT_EQ(last, nthline(7));
 }
 
 TEST_F(Stars, FindinfoCountsAndFlags)
@@ -73,8 +65,8 @@ TEST_F(Stars, FindinfoCountsAndFlags)
     COREFILE &c = curcore();
     star(10);
     star(19);                         // lines "10".."19": ten lines of two characters
-    c.lnptr = line(25);
-    c.disln = line(3);
+    c.lnptr = nthline(25);
+    c.disln = nthline(3);
     locatestars();
     findinfo();
     EXPECT_EQ(lines, 10);
@@ -84,8 +76,8 @@ TEST_F(Stars, FindinfoCountsAndFlags)
     EXPECT_EQ(b_star, 1);
     EXPECT_EQ(b_elision, 0);
 
-    c.lnptr = line(12);
-    c.disln = line(19);
+    c.lnptr = nthline(12);
+    c.disln = nthline(19);
     findinfo();
     EXPECT_EQ(b_curline, 1);
     EXPECT_EQ(b_disln, 1);
@@ -96,18 +88,18 @@ TEST_F(Stars, SettingStarsTakesTheOlderLetter)
     COREFILE &c = curcore();
     star(5);
     star(8);
-    EXPECT_EQ(c.starA, line(5));
-    EXPECT_EQ(c.starB, line(8));
+    EXPECT_EQ(c.starA, nthline(5));
+    EXPECT_EQ(c.starB, nthline(8));
     star(12);                         // A moves, then B
-    EXPECT_EQ(c.starA, line(12));
+    EXPECT_EQ(c.starA, nthline(12));
     star(2);
-    EXPECT_EQ(c.starB, line(2));
+    EXPECT_EQ(c.starB, nthline(2));
     EXPECT_EQ(c.starcount, 2);
     star(12);                         // a starred line loses its star; A is set next
     EXPECT_EQ(c.starA, nullptr);
     EXPECT_EQ(c.starcount, 1);
     star(20);
-    EXPECT_EQ(c.starA, line(20));
+    EXPECT_EQ(c.starA, nthline(20));
 }
 
 TEST_F(Stars, CopyWithoutRoomChangesNothing)

@@ -28,10 +28,7 @@ protected:
         removeline();
         for (const std::string &t : text) {
             bool rec = t.rfind("\\r", 0) == 0;
-            std::string s = rec ? t.substr(2) : t;
-            std::memcpy(textbase + avail, s.data(), s.size());
-            allocln(rec ? 1 : 0, static_cast<int>(s.size()));
-            linkphys();
+            addline(rec ? t.substr(2) : t, rec ? 1 : 0);
         }
         c.lnptr = c.disln = c.header->down;
         c.curcol = 1;
@@ -165,10 +162,7 @@ TEST_F(Templates, MergeIntoCorefileSixteenAfterItsCursorLine)
     std::strcpy(mrgstring, "#2 #1\r");
     mrgtext();
     const COREFILE &m = core[16];
-    std::vector<std::string> got;
-    for (const LINE *l = m.header->down; l != m.header; l = l->down)
-        got.emplace_back(reinterpret_cast<const char *>(textbase + l->index), static_cast<size_t>(l->object == 5 ? 0 : l->length));
-    EXPECT_EQ(got, (std::vector<std::string>{"", "John", "Smith", "Jane Doe"}));
+    EXPECT_EQ(corelines(16), (std::vector<std::string>{"", "John", "Smith", "Jane Doe"}));
     EXPECT_EQ(m.lncount, 4);
     EXPECT_EQ(m.lnptr, m.header->up);
     EXPECT_EQ(m.disln, m.lnptr);
