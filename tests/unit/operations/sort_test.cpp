@@ -250,7 +250,7 @@ TEST_F(Sort, PrefixedKeysSortAsThePlainComparison)
                 findfield();
                 std::vector<LINE *> want;
                 for (int i = 1; i <= 400; i++) {
-                    LINE *l = line(i);
+                    LINE *l = nthline(i);
                     if (tr.view == 1) {
                         l->object = l->object == 0 ? 1 : l->object;
                         l->linekey = locatefield(l, fieldnum);
