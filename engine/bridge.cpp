@@ -14,28 +14,30 @@
 
 int installed;
 
-constexpr vfile_row vfile_table[NVFILES] = {
-    //          cmdletts  filebits uninstaller         initializer          putvlett
-    /*  0 */ {"dummy", 0x0,    noop,               noop,                ' '},
-    /*  1 */ {"AT",    0x1141, clearattributes,    clearattributes,     'a'},
-    /*  2 */ {"US",    0x2,    dump_syntax,        dump_syntax,         'u'},
-    /*  3 */ {"SY",    0x6,    dump_syntax,        dump_syntax,         's'},
-    /*  4 */ {"MO",    0x8,    clear_mrules,       init_mrules,         'm'},
-    /*  5 */ {"TB",    0x10,   clear_tables,       noop,                'T'},
-    /*  6 */ {"TM",    0x160,  clear_terminals,    clear_terminals,     't'},
-    /*  7 */ {"LE",    0x1040, clearlexicon,       noop,                'L'},
-    /*  8 */ {"IP",    0x80,   clear_phon_tables,  clear_phon_tables,   'p'},
-    /*  9 */ {"MR",    0x100,  clear_mrdata,       clear_mrdata,        'e'},
-    /* 10 */ {"TG",    0x200,  clear_tag_tables,   clear_tag_tables,    'g'},
-    /* 11 */ {"SM",    0x400,  purge_sem_trans,    purge_sem_trans,     '@'},
-    /* 12 */ {"LX",    0x800,  purge_lt_rules,     initialize_lt_rules, 'x'},
-    /* 13 */ {"GP",    0x1000, clear_GP,           clear_GP,            '@'},
-    /* 14 */ {"ALL",   0x1fff, noop,               noop,                ' '},
-};
-
+// One bit per kind of description file, in row order. A row's filebits are
+// the kinds unloaded with it: itself first, then the kinds that depend on it.
 inline constexpr int ATBIT = 0x1, USBIT = 0x2, SYBIT = 0x4, MOBIT = 0x8, TBBIT = 0x10,
                      TMBIT = 0x20, LEBIT = 0x40, IPBIT = 0x80, MRBIT = 0x100, TGBIT = 0x200,
-                     SMBIT = 0x400, LXBIT = 0x800, GPBIT = 0x1000;
+                     SMBIT = 0x400, LXBIT = 0x800, GPBIT = 0x1000, ALLBITS = 2 * GPBIT - 1;
+
+constexpr vfile_row vfile_table[NVFILES] = {
+    //          cmdletts  filebits                         uninstaller         initializer          putvlett
+    /*  0 */ {"dummy", 0,                               noop,               noop,                ' '},
+    /*  1 */ {"AT",    ATBIT | LEBIT | MRBIT | GPBIT,   clearattributes,    clearattributes,     'a'},
+    /*  2 */ {"US",    USBIT,                           dump_syntax,        dump_syntax,         'u'},
+    /*  3 */ {"SY",    SYBIT | USBIT,                   dump_syntax,        dump_syntax,         's'},
+    /*  4 */ {"MO",    MOBIT,                           clear_mrules,       init_mrules,         'm'},
+    /*  5 */ {"TB",    TBBIT,                           clear_tables,       noop,                'T'},
+    /*  6 */ {"TM",    TMBIT | LEBIT | MRBIT,           clear_terminals,    clear_terminals,     't'},
+    /*  7 */ {"LE",    LEBIT | GPBIT,                   clearlexicon,       noop,                'L'},
+    /*  8 */ {"IP",    IPBIT,                           clear_phon_tables,  clear_phon_tables,   'p'},
+    /*  9 */ {"MR",    MRBIT,                           clear_mrdata,       clear_mrdata,        'e'},
+    /* 10 */ {"TG",    TGBIT,                           clear_tag_tables,   clear_tag_tables,    'g'},
+    /* 11 */ {"SM",    SMBIT,                           purge_sem_trans,    purge_sem_trans,     '@'},
+    /* 12 */ {"LX",    LXBIT,                           purge_lt_rules,     initialize_lt_rules, 'x'},
+    /* 13 */ {"GP",    GPBIT,                           clear_GP,           clear_GP,            '@'},
+    /* 14 */ {"ALL",   ALLBITS,                         noop,               noop,                ' '},
+};
 
 // Each kind's bit is its row's, and unloading a kind takes at least itself.
 static consteval bool kindsound()
@@ -43,7 +45,7 @@ static consteval bool kindsound()
     for (int row = 1; row <= 13; row++)
         if (!(vfile_table[row].filebits & (1 << (row - 1))))
             return false;
-    return vfile_table[14].filebits == (1 << 13) - 1;
+    return vfile_table[14].filebits == ALLBITS;
 }
 static_assert(kindsound());
 
