@@ -18,12 +18,11 @@
 int rootset[NROOTS];
 int rootsetinit;
 
-inline constexpr int MESSAGECORE = 7, REPORTCORE = 15;
 inline constexpr size_t KEPTCELLS = 40 * 40;    // cells kept between comparisons
 
 void err_Progress(const char *text)
 {
-    v_line(MESSAGECORE, 0, text);
+    v_line(MSGCORE, 0, text);
     progress(text);
 }
 
@@ -54,7 +53,7 @@ void err_set_rootset(const char *text)
         err_initrootset();
     if (text == nullptr || *text == 0) {
         err_initrootset();
-        v_linef(MESSAGECORE, "ROOTSET restored to default set: 2 3 4 ... %d", NROOTS - 1);
+        v_linef(MSGCORE, "ROOTSET restored to default set: 2 3 4 ... %d", NROOTS - 1);
         return;
     }
     int chosen[NROOTS] = {};
@@ -76,7 +75,7 @@ void err_set_rootset(const char *text)
         if (chosen[i])
             list += std::to_string(i) + " ";
     }
-    v_linef(MESSAGECORE, "ROOTSET changed to set: %s", list.c_str());
+    v_linef(MSGCORE, "ROOTSET changed to set: %s", list.c_str());
 }
 
 treenode *err_roottree(int i)
@@ -353,17 +352,17 @@ void err_analysis(const char *answer)
             return;
         }
         all_variants(tree);
-        v_line(MESSAGECORE, 0, "");
-        v_line(MESSAGECORE, 0, "");
+        v_line(MSGCORE, 0, "");
+        v_line(MSGCORE, 0, "");
         progressf("Comparing response to root %i", i);
         save_cursor(REPORTCORE);
         scorelist s = err_lexlist_diff(words, tree);
-        v_line(MESSAGECORE, 0, "  *****");
-        v_linef(MESSAGECORE, "CURRENT ROOT : R%d", i);
-        v_linef(MESSAGECORE, "SCORE        : %d", s.score);
-        v_linef(MESSAGECORE, "EXPECTED : %s", sentence(i));
-        v_linef(MESSAGECORE, "RESPONSE : %s", answer);
-        v_line(MESSAGECORE, 0, "  *****");
+        v_line(MSGCORE, 0, "  *****");
+        v_linef(MSGCORE, "CURRENT ROOT : R%d", i);
+        v_linef(MSGCORE, "SCORE        : %d", s.score);
+        v_linef(MSGCORE, "EXPECTED : %s", sentence(i));
+        v_linef(MSGCORE, "RESPONSE : %s", answer);
+        v_line(MSGCORE, 0, "  *****");
         if (s.score < bestscore) {      // ties keep the lower root number
             bestscore = s.score;
             bestroot = i;

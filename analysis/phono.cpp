@@ -202,13 +202,13 @@ static std::string keptpronunciation(t_treenode *leaf)
         return mark->variant;
     std::string ipa = err_pronunciation(leaf);
     if (ipa.size() > PHONSYMBOLS) {
-        v_linef(7, "pronunciation %s longer than %d symbols: not compared", ipa.c_str(),
+        v_linef(MSGCORE, "pronunciation %s longer than %d symbols: not compared", ipa.c_str(),
                 PHONSYMBOLS);
         ipa.clear();
     }
     for (char c : ipa)
         if (err_get_phontable_pointer(static_cast<unsigned char>(c)) == nullptr) {
-            v_line(7, 0, "ipa symbol has no entry in phonology tables");
+            v_line(MSGCORE, 0, "ipa symbol has no entry in phonology tables");
             ipa.clear();
             break;
         }

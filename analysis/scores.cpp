@@ -13,6 +13,6 @@ void initscores()
 
 void perrorscore()
 {
-    v_linef(7, "Error scores: missing/extra %d; order %d; lex %d; morph %d; phon %d; spell %d",
+    v_linef(MSGCORE, "Error scores: missing/extra %d; order %d; lex %d; morph %d; phon %d; spell %d",
             vnomatchscore, vorderscore, vsynscore, vmorphscore, vphonoscore, vapproxscore);
 }

@@ -196,9 +196,9 @@ void clear_mrdata()
 void print_merror_tables()
 {
     for (int c = 0; c < terminal_count && c < NTERMINALS; c++) {
-        v_line(7, 0, terminal_table[c]);
+        v_line(MSGCORE, 0, terminal_table[c]);
         for (int i = 0; i < 2 * pairs(mrdata[c]); i++)
-            v_linef(7, "%i", mrdata[c][i]);
+            v_linef(MSGCORE, "%i", mrdata[c][i]);
     }
 }
 
@@ -242,7 +242,7 @@ void mrmodify()
         mrbase = delayptr;
         for (const auto &[type, value] : need) {
             if (delayptr >= NDELAY - 1) {
-                v_line(7, 0, "Delay table exceeded: some morphological variants not made");
+                v_line(MSGCORE, 0, "Delay table exceeded: some morphological variants not made");
                 break;
             }
             newdelay(type, value, 1);
@@ -404,7 +404,7 @@ void make_variants(t_treenode *leaf)
     int made = 0;
     while (incr_comb()) {
         if (made == MAXVARIANTS) {
-            v_linef(7, "Too many morphological variants of %s: only %d made",
+            v_linef(MSGCORE, "Too many morphological variants of %s: only %d made",
                     leaf->morphed_word ? leaf->morphed_word.get() : "", MAXVARIANTS);
             break;
         }
@@ -563,7 +563,7 @@ int compare_var(const char *response_word, t_treenode *leaf, std::string *breaku
         for (size_t i = 0; i < kept.size() && i < BREAKUPS; i++)
             breakup[i] = print_difference(kept[i]);
     if (cut)
-        v_linef(7, "More than %d minimal differences for %s: only %d kept", MAXDIFFS,
+        v_linef(MSGCORE, "More than %d minimal differences for %s: only %d kept", MAXDIFFS,
                 response_word, MAXDIFFS);
     return matched ? 1 : 0;
 }
@@ -583,15 +583,15 @@ void generate_enumerations()
         const char *word = leaf->morphed_word ? leaf->morphed_word.get() : "";
         if (*word == 0)
             continue;
-        v_line(7, 0, "");
-        v_linef(7, "ORIGINAL WORD: %s", word);
-        v_line(7, 0, "");
-        v_line(7, 0, "Morphological variations:     Attribute list:");
+        v_line(MSGCORE, 0, "");
+        v_linef(MSGCORE, "ORIGINAL WORD: %s", word);
+        v_line(MSGCORE, 0, "");
+        v_line(MSGCORE, 0, "Morphological variations:     Attribute list:");
         for (const morphvar *v = leaf->mvar; v != nullptr; v = v->next)
             if (v->kind == MVVARIANT)
-                v_linef(7, "%s;%s", names(v->attrcomb + 1, v->attrcomb[0]).c_str(),
+                v_linef(MSGCORE, "%s;%s", names(v->attrcomb + 1, v->attrcomb[0]).c_str(),
                         v->variant.c_str());
-        v_line(7, 0, "");
+        v_line(MSGCORE, 0, "");
     }
 }
 

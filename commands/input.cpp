@@ -565,7 +565,7 @@ void sendtext(const COREFILE &cf, bool todelim)
 void sendexchange()
 {
     int was = corenum;
-    corenum = 15;
+    corenum = REPORTCORE;
     COREFILE &cf = curcore();
     if (cf.header != nullptr)
         detrfile();

@@ -4,6 +4,9 @@
 #include <cstdint>
 
 inline constexpr int NCORE = 20;               // corefiles 0..19
+inline constexpr int MSGCORE = 7;              // the engine's messages and listings
+inline constexpr int PRESELCORE = 14;          // the preselection rule text made from a tree
+inline constexpr int REPORTCORE = 15;          // the analysis report, what ASK sends a driver
 inline constexpr int64_t TEXTSIZE = 4000000;   // characters in the text arena
 inline constexpr int64_t HIADDR = 3999000;     // soft end: 1,000 characters of head-room
 inline constexpr unsigned char FREECH = 255;   // a free character of the arena

@@ -273,7 +273,7 @@ static int takedelay(t_delay *table, int *ptr, int cls, int choice, int fixed)
         i = 0;
     if (i >= NDELAY - 1) {
         i = NDELAY - 1;
-        v_line(7, 0, "Delay table exceeded");
+        v_line(MSGCORE, 0, "Delay table exceeded");
     } else {
         *ptr = i + 1;
     }

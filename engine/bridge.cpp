@@ -212,7 +212,7 @@ int text_to_bits(const char *text)
         if (row < NVFILES)
             result |= vfile_table[row].filebits;
         else
-            v_linef(7, "%s not a file kind", name);
+            v_linef(MSGCORE, "%s not a file kind", name);
         if (*p == ',')
             p++;
     }
@@ -228,7 +228,7 @@ void uninstall(int bits)
             putgenrafile("", vfile_table[k + 1].putvlett);
         }
     installed &= ~effective;
-    v_linef(7, "uninstalled: %s", bits_to_text(effective));
+    v_linef(MSGCORE, "uninstalled: %s", bits_to_text(effective));
 }
 
 void uninstall_n(int row)
@@ -489,7 +489,7 @@ void vfreq()
 
 void vroot() { safely([] { err_set_rootset(picstring); }); }
 void rnset() { reseed(param[1]); }
-void rnprint() { printseed(param[1] >= 1 && param[1] <= 18 ? param[1] : 7); }
+void rnprint() { printseed(param[1] >= 1 && param[1] <= 18 ? param[1] : MSGCORE); }
 void vstoretree() { safely([] { store(param[1], param[2]); }); }
 void vrestoretree() { safely([] { restorenode(picstring); }); }
 void vtalk() { safely([] { talk(param[1]); }); }

@@ -639,10 +639,10 @@ void empty_preselect_list(int from_glob)
 void print_preselect_list()
 {
     for (const pre_rule *r = preselect_list; r != nullptr; r = r->next) {
-        v_line(7, 0, print_comp_attr(r->PST));
+        v_line(MSGCORE, 0, print_comp_attr(r->PST));
         const t_dict_lookup *d = r->node && r->RHS ? r->RHS->dictionary : nullptr;
         if (d != nullptr && d->error == 0 && d->dictionary != nullptr)
-            v_line(7, 0, "    " + showrecord(d->dictionary));
+            v_line(MSGCORE, 0, "    " + showrecord(d->dictionary));
     }
 }
 

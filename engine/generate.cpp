@@ -187,7 +187,7 @@ void finish(t_treenode *tree, int rootnumber, const char *tag)
     new_extract_sentence(tree);
     progress("Post Morphology");
     postmorph();
-    v_linef(7, "%s : %s", tag, sentbuf2);
+    v_linef(MSGCORE, "%s : %s", tag, sentbuf2);
 }
 
 // ------------------------------------------------------------- generation
@@ -203,7 +203,7 @@ void interpret()
             preselect_barrier = d_table_count;
         }
     progress("Expanding Root");
-    v_line(7, 0, "Generation results:");
+    v_line(MSGCORE, 0, "Generation results:");
 
     nodecount = 0;
     treestate = 0;
@@ -249,7 +249,7 @@ void interpret()
                 genSentences[i] = v_strdup(sentbuf2);
             }
     }
-    v_line(7, 0, "  ******");
+    v_line(MSGCORE, 0, "  ******");
     progress("");
 }
 
@@ -264,7 +264,7 @@ void global_preselect()
     globalpre_list = preselect_list;
     global_barrier = d_table_count;
     global_delayptr = delayptr;
-    v_line(7, 0, "Global preselection complete");
+    v_line(MSGCORE, 0, "Global preselection complete");
 }
 
 // ------------------------------------------------------- kept sentences

@@ -70,7 +70,7 @@ const char *locate_strings(const char *position)
     bool cut = false;
     const char *after = splitclause(position, cut);
     if (cut)
-        v_linef(7, "Indirection clause too long: only %d pointers used", (NSUBSTR - 1) / 2);
+        v_linef(MSGCORE, "Indirection clause too long: only %d pointers used", (NSUBSTR - 1) / 2);
     return after;
 }
 
@@ -147,13 +147,13 @@ void findtag(const char *entry, int field, const char *tag)
     std::string record = showrecord(entry);
     const char *p = field >= 1 ? getfieldptr(entry, field) : "";
     if (*p == 0) {
-        v_linef(7, "Field %d does not exist in %s", field, record.c_str());
+        v_linef(MSGCORE, "Field %d does not exist in %s", field, record.c_str());
         return;
     }
     const char *end = fieldend(p, field);
     for (;;) {
         if (p >= end) {
-            v_linef(7, "Tag %s not present in field %d of %s", shown(tag), field, record.c_str());
+            v_linef(MSGCORE, "Tag %s not present in field %d of %s", shown(tag), field, record.c_str());
             return;
         }
         const char *next = locate_strings(p);
@@ -163,7 +163,7 @@ void findtag(const char *entry, int field, const char *tag)
     }
     int pairs = (str_index - 1) / 2;
     if (pairs <= 0) {
-        v_linef(7, "No pointers found for tag %s, field %d in %s", shown(tag), field,
+        v_linef(MSGCORE, "No pointers found for tag %s, field %d in %s", shown(tag), field,
                 record.c_str());
         return;
     }
@@ -176,7 +176,7 @@ void findtag(const char *entry, int field, const char *tag)
     if (ptr.length > 0 && ptr.start[ptr.length - 1] == '"')
         ptr.length--;
     if (ptr.length >= POINTERSIZE || cat.length >= CATEGORYSIZE) {
-        v_linef(7, "Pointer or class too long: tag %s, field %d in %s", shown(tag), field,
+        v_linef(MSGCORE, "Pointer or class too long: tag %s, field %d in %s", shown(tag), field,
                 record.c_str());
         return;
     }
@@ -237,17 +237,17 @@ void process_indirect_ops(t_treenode *node)
             return;
         const char *tag = ind->tag.get();
         if (old->dictionary == nullptr) {
-            v_linef(7, "wrong tag or field number? tag %s in field %d", shown(tag), ind->fieldnum);
+            v_linef(MSGCORE, "wrong tag or field number? tag %s in field %d", shown(tag), ind->fieldnum);
             return;
         }
         findtag(old->dictionary, ind->fieldnum, tag);
         if (chosen_pointer[0] == 0) {
-            v_linef(7, "No proper pointer obtained: tag %s, field %d in %s", shown(tag),
+            v_linef(MSGCORE, "No proper pointer obtained: tag %s, field %d in %s", shown(tag),
                     ind->fieldnum, showrecord(old->dictionary).c_str());
             return;
         }
         if (d_table_count >= NDICTSLOTS) {
-            v_linef(7, "No lookup slot left: the word for tag %s, field %d stays %s", shown(tag),
+            v_linef(MSGCORE, "No lookup slot left: the word for tag %s, field %d stays %s", shown(tag),
                     ind->fieldnum, showrecord(old->dictionary).c_str());
             return;
         }
@@ -261,7 +261,7 @@ void process_indirect_ops(t_treenode *node)
         getdictent(&slot);
         if (slot.error != 0 || slot.dictionary == nullptr) {
             v_err("Unable to match indirection pointer", "", "");
-            v_linef(7, "category: %s, pointer: %s, error number: %d", slot.class_.get(),
+            v_linef(MSGCORE, "category: %s, pointer: %s, error number: %d", slot.class_.get(),
                     chosen_pointer, slot.error);
             emptyslot(slot);
             return;

@@ -555,7 +555,7 @@ void readdict(const char *filename)
         }
     }
     file_position[0] = 0;
-    v_linef(7, "Total Words: %ld. Number of Errors: %ld", numentries, numerrors);
+    v_linef(MSGCORE, "Total Words: %ld. Number of Errors: %ld", numentries, numerrors);
     closeall();                       // later messages are about no file
 }
 
@@ -600,7 +600,7 @@ void printlex()
         return;
     for (int t = 0; t < dictterm; t++)
         for (const recnode *r = dictionary[t]; r != nullptr; r = r->previous)
-            v_line(7, 0, showrecord(r->recordptr.get()));
+            v_line(MSGCORE, 0, showrecord(r->recordptr.get()));
 }
 
 // ---------------------------------------------------- attribute agreement
@@ -1112,14 +1112,14 @@ const char *exactword(const char *pattern, const recnode *list)
 // slot and the delay entries it makes are given back afterwards.
 void vary_frequency(const char *text)
 {
-    v_linef(7, "VF %s", text);
+    v_linef(MSGCORE, "VF %s", text);
     int keepdelay = delayptr;
     int keepslots = d_table_count;
     t_treenode *node = string_to_node(convert_nodetext(text).c_str());
     terminal_node(node);
     int t = node != nullptr && node->dictionary != nullptr ? lookup_terminal(node->name.get()) : -1;
     if (t < 0 || t >= dictterm) {
-        v_line(7, 0, "terminal class not found");
+        v_line(MSGCORE, 0, "terminal class not found");
     } else {
         fill_word(node);
         t_dict_lookup *lookup = node->dictionary;
@@ -1131,7 +1131,7 @@ void vary_frequency(const char *text)
                 apply_vf_single(nodearray[i]->recordptr.get(), lookup->vf);
         if (diserr("Display matches? <RETN> yes, <DEL> no") != 2)
             for (int i = 0; i < numnodes; i++)
-                v_line(7, 0, showrecord(nodearray[i]->recordptr.get()));
+                v_line(MSGCORE, 0, showrecord(nodearray[i]->recordptr.get()));
         del = 0;
     }
     if (node != nullptr && node->dictionary != nullptr) {

@@ -511,7 +511,7 @@ void inittrans(int n)
         return;
     }
     lt_rule_num = n;
-    v_linef(7, "LT rule selected: %d.", n);
+    v_linef(MSGCORE, "LT rule selected: %d.", n);
 }
 
 t_treenode *lt_getlspptr(int n)
@@ -798,7 +798,7 @@ void exectrans()
     }
     while (!ltstack.empty()) {
         if (takeinterrupt() || endreq != 0) {
-            v_linef(7, "Abort -- %d words generated", numwords);
+            v_linef(MSGCORE, "Abort -- %d words generated", numwords);
             v_stat = 2;
             return;
         }
@@ -828,7 +828,7 @@ void exectrans()
         v_line(corenum, 1, lt_result);
     }
     InProgress = false;
-    v_linef(7, "Total Words Generated: %d.", numwords);
+    v_linef(MSGCORE, "Total Words Generated: %d.", numwords);
     clearhelp();
 }
 

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include "engine/engine.h"
 
 std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
@@ -312,14 +311,14 @@ void print_mrules()
 {
     for (int n = 0; n <= numrules; n++)
         for (const MSUBRULE *s = ruleheader[n].get(); s != nullptr; s = s->nextsub.get())
-            v_linef(7, "rule: %d name: %s guard: %s mexp: %s", n, shown(s->rulename.get()).c_str(),
+            v_linef(MSGCORE, "rule: %d name: %s guard: %s mexp: %s", n, shown(s->rulename.get()).c_str(),
                     shown(s->guard.get()).c_str(), shown(s->mexp.get()).c_str());
 }
 
 void print_tables()
 {
     for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
-        v_linef(7, "table %s, %d elements: %s", shown(t->tablename.get()).c_str(), t->count,
+        v_linef(MSGCORE, "table %s, %d elements: %s", shown(t->tablename.get()).c_str(), t->count,
                 shown(t->elements.get()).c_str());
 }
 
@@ -330,29 +329,18 @@ void print_tables()
 // number of rules or tables loaded, -1 when no scratch file could be made.
 int readmorphtext(const char *text, size_t len, int tables)
 {
-    char name[] = "/tmp/kelmorphXXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0)
-        return -1;
-    for (size_t done = 0; done < len;) {
-        ssize_t n = write(fd, text + done, len - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
     int count = 0;
-    if (tables) {
-        clear_tables();
-        new_readtables(name);
-        for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
-            count++;
-    } else {
-        clear_mrules();
-        new_readmorph(name);
-        count = numrules + 1;
-    }
-    closeall();
-    unlink(name);
-    return count;
+    bool read = readthrough(text, len, [tables, &count](const char *name) {
+        if (tables) {
+            clear_tables();
+            new_readtables(name);
+            for (const TABLE *t = tablelist.get(); t != nullptr; t = t->next.get())
+                count++;
+        } else {
+            clear_mrules();
+            new_readmorph(name);
+            count = numrules + 1;
+        }
+    });
+    return read ? count : -1;
 }

@@ -185,7 +185,7 @@ static const char *fieldref(const char *p, int top)
     mstack[top] = p;
     const char *field = mfield(entry(node), n);
     if (field == nullptr)
-        v_linef(7, "Bad field reference: field %d from lsp %d", n, k);
+        v_linef(MSGCORE, "Bad field reference: field %d from lsp %d", n, k);
     else
         mpush(field, node);
     return p;

@@ -30,7 +30,7 @@ void reseed(long n)
         seed = static_cast<uint64_t>(static_cast<int64_t>(n));
     }
     seed |= 1;
-    v_linef(7, "Setting random seed: %lu", static_cast<unsigned long>(seed));
+    v_linef(MSGCORE, "Setting random seed: %lu", static_cast<unsigned long>(seed));
 }
 
 void printseed(int corefile)
@@ -65,7 +65,7 @@ void v_err(const char *a, const char *b, const char *c)
     v_errcount++;
     if (errhook != nullptr)
         errhook(place, parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
-    v_linef(7, "%sERROR %s %s %s %s %s", place, op, file_position, parts[0].c_str(),
+    v_linef(MSGCORE, "%sERROR %s %s %s %s %s", place, op, file_position, parts[0].c_str(),
             parts[1].c_str(), parts[2].c_str());
 }
 

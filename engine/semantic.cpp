@@ -8,8 +8,6 @@
 #include <vector>
 #include "engine/engine.h"
 
-inline constexpr int SEMCORE = 14;    // the corefile that receives the rule text
-
 std::vector<Semantic_Trans> sem_trans_list;
 int depthStack;
 static int reanalyses;                // re-analyses made for the expression in hand
@@ -454,12 +452,12 @@ void analyse_sem_expr(const char *text)
     } catch (const semfail &f) {
         depthStack = 0;
         for (const std::string &line : f.lines)
-            v_line(SEMCORE, 0, line);
+            v_line(PRESELCORE, 0, line);
         return;
     }
     // Clauses are separated by ";" as the syntax reader wants them.
-    v_line(SEMCORE, 0, "PRESELECT = ");
+    v_line(PRESELCORE, 0, "PRESELECT = ");
     for (size_t i = 0; i < clauses.size(); i++)
-        v_line(SEMCORE, 0, i + 1 < clauses.size() ? clauses[i] + ";" : clauses[i]);
-    v_line(SEMCORE, 0, "%");
+        v_line(PRESELCORE, 0, i + 1 < clauses.size() ? clauses[i] + ";" : clauses[i]);
+    v_line(PRESELCORE, 0, "%");
 }

@@ -191,7 +191,7 @@ struct storedtree {
 
 void unable(const char *cause)
 {
-    v_linef(7, "Unable to recover tree. Cause: %s", cause);
+    v_linef(MSGCORE, "Unable to recover tree. Cause: %s", cause);
 }
 
 t_treenode *&treeslot(int slot)
@@ -379,7 +379,7 @@ void restorenode(const char *filename)
     if (std::FILE *f = std::fopen(filename, "r"))
         std::fclose(f);
     else {
-        v_linef(7, "Unable to recover tree. Cause: filename [%s] does not exist or insufficient access",
+        v_linef(MSGCORE, "Unable to recover tree. Cause: filename [%s] does not exist or insufficient access",
                 filename);
         return;
     }

@@ -1030,17 +1030,17 @@ std::string showrule(const char *text)
 void print_cf()
 {
     for (const syn_rule *r = syntax_stack; r != nullptr; r = r->next) {
-        v_line(7, 0, r->name.get());
+        v_line(MSGCORE, 0, r->name.get());
         if (!barrier(r))
-            v_line(7, 0, " rule: " + showrule(r->rules.get()) + ": ");
+            v_line(MSGCORE, 0, " rule: " + showrule(r->rules.get()) + ": ");
     }
 }
 
 void print_transf()
 {
     for (const transformation *t = trans_stack; t != nullptr; t = t->next) {
-        v_line(7, 0, t->name ? t->name.get() : "");
+        v_line(MSGCORE, 0, t->name ? t->name.get() : "");
         if (!barrier(t) && !builtin(t))
-            v_line(7, 0, " first RHS: " + showrule(t->first ? t->first->rule.get() : ""));
+            v_line(MSGCORE, 0, " first RHS: " + showrule(t->first ? t->first->rule.get() : ""));
     }
 }

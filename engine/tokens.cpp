@@ -222,7 +222,7 @@ static void define()
 
 static void report(const char *name, int lines)
 {
-    v_linef(7, "Finished reading %s from file '%s' [%d lines.]", file_operation, name, lines);
+    v_linef(MSGCORE, "Finished reading %s from file '%s' [%d lines.]", file_operation, name, lines);
 }
 
 void closefile()
@@ -457,7 +457,7 @@ void warn(int c, int state)
     v_warncount++;
     if (warnhook != nullptr)
         warnhook(place, charname(c), states[state >= 0 && state <= 2 ? state : 0]);
-    v_linef(7, "%s%s warning: %s %s", place, file_operation, charname(c),
+    v_linef(MSGCORE, "%s%s warning: %s %s", place, file_operation, charname(c),
             states[state >= 0 && state <= 2 ? state : 0]);
 }
 
@@ -749,8 +749,8 @@ void testinput()
         if (!openfile(curfile, 1))
             return;
         for (int t; (t = v_peep()) != TEOF; v_next())
-            v_line(7, 0, tok2str(t));
-        v_line(7, 0, "end of input");
+            v_line(MSGCORE, 0, tok2str(t));
+        v_line(MSGCORE, 0, "end of input");
         closeall();
     } catch (const std::exception &) {  // nothing thrown reaches the editor
         closeall();
@@ -767,7 +767,14 @@ bool readthrough(const char *text, size_t len, const std::function<void(const ch
     int fd = mkstemp(name);
     if (fd < 0)
         return false;
-    bool written = write(fd, text, len) == static_cast<ssize_t>(len);
+    size_t done = 0;
+    while (done < len) {
+        ssize_t n = write(fd, text + done, len - done);
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    bool written = done == len;
     close(fd);
     if (written)
         reader(name);

@@ -155,7 +155,7 @@ bool make_question(const selection &sel, question &q, std::string &error)
     visible = 0;
     if (!load_rule("ROOT = CL[" + attrs + "] %", error))
         return false;
-    int32_t from = core[7].lncount;
+    int32_t from = core[MSGCORE].lncount;
     interpret();
     const char *prompt = genSentences[1].get(), *expected = genSentences[2].get();
     t_treenode *verb = verb_leaf(rootPtrs[2]);
@@ -163,7 +163,7 @@ bool make_question(const selection &sel, question &q, std::string &error)
         verb->dictionary == nullptr || verb->dictionary->dictionary == nullptr) {
         error = "the " + loaded_pack.language + " pack has no verb for this choice";
         // The engine's own line says why, e.g. "No lexical entry found for".
-        const COREFILE &f = core[7];
+        const COREFILE &f = core[MSGCORE];
         int32_t n = 0;
         for (const LINE *l = f.header->down; l != f.header; l = l->down, n++)
             if (n >= from && l->object != 5 &&
@@ -188,7 +188,7 @@ bool make_question(const selection &sel, question &q, std::string &error)
 static std::vector<std::string> report_lines()
 {
     std::vector<std::string> lines;
-    const COREFILE &f = core[15];
+    const COREFILE &f = core[REPORTCORE];
     for (const LINE *l = f.header->down; l != f.header; l = l->down)
         lines.emplace_back(reinterpret_cast<const char *>(textbase + l->index),
                            l->object == 5 ? 0 : static_cast<size_t>(l->length));

@@ -61,7 +61,7 @@ void exercise_engine()
 static std::vector<std::string> messages(int32_t from)
 {
     std::vector<std::string> lines;
-    const COREFILE &f = core[7];
+    const COREFILE &f = core[MSGCORE];
     int32_t n = 0;
     for (const LINE *l = f.header->down; l != f.header; l = l->down, n++)
         if (n >= from)
@@ -114,11 +114,11 @@ static bool load_file(const std::string &command, const fs::path &file, std::str
     }
     initcore();
     visible = 0;
-    int32_t from = core[7].lncount;
+    int32_t from = core[MSGCORE].lncount;
     try {
         if (kind->row != 0)
             uninstall_n(kind->row);
-        from = core[7].lncount;
+        from = core[MSGCORE].lncount;
         kind->reader(file.c_str());
     } catch (const std::exception &e) {
         error = file.string() + ": " + e.what();

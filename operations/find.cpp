@@ -15,8 +15,6 @@ long matcharray[PATTSIZE];
 int wordlen[NWORDLENS];
 int sentlen[NSENTLENS];
 
-static constexpr int STATSCORE = 7;   // receives the statistics
-
 // Pattern codes, typed in braces.
 static constexpr unsigned char PANY = 3;      // {C} any one character
 static constexpr unsigned char PDELIMS = 5;   // {E} one or more word delimiters
@@ -580,15 +578,15 @@ void scantext()
         if ((p.c & 0xffff) == 0 && stopping())
             break;
     }
-    v_line(STATSCORE, 0, "Word length table");
+    v_line(MSGCORE, 0, "Word length table");
     for (int i = 0; i < NWORDLENS; i++)
         if (wordlen[i] != 0)
-            v_linef(STATSCORE, "%3i %5i", i, wordlen[i]);
-    v_line(STATSCORE, 0, "***");
-    v_line(STATSCORE, 0, "Sentence length table");
+            v_linef(MSGCORE, "%3i %5i", i, wordlen[i]);
+    v_line(MSGCORE, 0, "***");
+    v_line(MSGCORE, 0, "Sentence length table");
     for (int i = 0; i < NSENTLENS; i++)
         if (sentlen[i] != 0)
-            v_linef(STATSCORE, "%3i %5i", i, sentlen[i]);
-    v_line(STATSCORE, 0, "***");
+            v_linef(MSGCORE, "%3i %5i", i, sentlen[i]);
+    v_line(MSGCORE, 0, "***");
     progress("Data written to corefile 7");
 }
