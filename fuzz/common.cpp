@@ -52,8 +52,9 @@ void fuzzfile(const char *name, const uint8_t *data, size_t size)
 // order without overlaps; every line of every corefile is live, linked both
 // ways, counted, within avail, free of byte 255, and on the chain when it
 // holds text.
-void checkstore(bool bytes)
+size_t checkstore(bool bytes)
 {
+    size_t walked = 0;
     if (avail < 0 || avail > TEXTSIZE)
         broken("avail outside the arena");
     std::unordered_set<const LINE *> chain;
@@ -68,6 +69,7 @@ void checkstore(bool bytes)
             end = l->index + l->length;
         }
         last = l;
+        walked++;
     }
     if (last != lastphys)
         broken("lastphys is not the chain's end");
@@ -96,11 +98,13 @@ void checkstore(bool bytes)
             chars += l->object == 2 || l->object == 5 ? 0 : l->length;
             if (++count > 10000000)
                 broken("line list does not close");
+            walked++;
         }
         if (count != f.lncount)
             broken("lncount differs from the lines");
         (void)chars;
     }
+    return walked;
 }
 
 void fuzztext(const char *name, const char *text)

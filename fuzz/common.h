@@ -20,4 +20,5 @@ void fuzzfile(const char *name, const uint8_t *data, size_t size);
 void fuzztext(const char *name, const char *text);
 
 // Checks the text store; aborts with a description when it is unsound.
-void checkstore(bool bytes = true);   // bytes: also look at every stored byte
+// Returns the number of records it walked.
+size_t checkstore(bool bytes = true);   // bytes: also look at every stored byte
