@@ -30,7 +30,7 @@ constexpr CMDSPEC commands[NCMDS] = {
     /* 18 */ {"FUNCTION", 0, "d9c0", "||", noop, noop, ""},
     /* 19 */ {"TEMPLATE", CWARN, "d4f1", "||", fpr, setspecs, "0,1:record template; 2:merge template"},
     /* 20 */ {"PROCEDURE", COWNRESULT, "f1", "|", fpr, loadfile, ""},
-    /* 21 */ {"NAME", CFILENAME, "f1", "|", noop, nmeset, ""},
+    /* 21 */ {"NAME", CFILENAME, "f1", "|", noop, namefile, ""},
     /* 22 */ {"MARGINS", 0, "i i ", "||", marginchk, prtabs, ""},
     /* 23 */ {"EVALUATE", 0, "cB", "|", noop, evaluate, ""},
     /* 24 */ {"VIEW", CROOM, "d2", "|", noop, view, ""},

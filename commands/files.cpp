@@ -494,7 +494,7 @@ void fetchfile()
         allocln(5, 0);
         makeobject();
     }
-    nmeset();
+    nmeset(curfile);
     wrwholescreen();
 }
 

@@ -1,8 +1,10 @@
 // The editing core: text store, start-up and edit loop, text entry and
 // cursor movement. Records and globals shared across the program.
 #pragma once
+#include <cstdarg>
 #include <cstdint>
 #include <cstddef>
+#include <string_view>
 #include "editor/limits.h"
 
 // ---------------------------------------------------------------- records
@@ -73,12 +75,40 @@ extern int dist;                      // lines the scanner moved since setptr
 
 inline COREFILE &curcore() { return core[corenum]; }
 
+// The text window the corefiles are shown in, sized by the screen: the store
+// keeps the line it adds or moves to inside it.
+extern int windowtop;                 // first row of the text window (2)
+extern int windowend;                 // last row of the text window
+extern int depth;                     // rows in the text window
+
+// What the display redraws after an operation: the level the operation asks
+// for in `redisplay`. The levels from RFLAG to RBOOL draw no line's text.
+enum redrawlevel {
+    RNONE = 0,                        // nothing
+    RWINDOW = 1,                      // the whole window from its first line
+    RSCROLLED = 2,                    // the window, moved down by a line
+    RNEWTOP = 3,                      // the window, from a new first line
+    RCHAR = 4,                        // the character just typed, at the cursor
+    RLINE = 5,                        // the cursor line
+    RBELOW = 6,                       // the cursor line and every line below it
+    RFIELD = 7,                       // the cursor's field (records), else its line
+    RSHIFTED = 8,                     // the window moved sideways: tab ruler and window
+    RFLAG = 9,                        // the cursor line's flags
+    RFLAGS = 10,                      // the flags of the window's lines
+    RFLOAT = 11,                      // an evaluation's number
+    RFORMULA = 12,                    // a formula, laid out by its own operations
+    RBOOL = 19,                       // an evaluation's truth value
+    RABOVE = 20,                      // the cursor line and the line above it
+    RNEXT = 21,                       // the cursor line and the line below it
+};
+extern redrawlevel redisplay;         // redraw level asked for by the last change; the display clears it
+
 void initcore();
 void initfile();
 void removefile();
 void clrfile();
 void wrwholescreen();
-void nmeset();
+void nmeset(const char *name);       // the current corefile's file name
 LINE *allochdr();
 void dropreserve();                   // gives the spare record back, as when none could be had
 void allocln(int object, int length);
@@ -86,7 +116,6 @@ void linkphys();
 void removeline();
 void shiftline();
 void insline();
-void nuline();
 int distance(const LINE *l1, const LINE *l2);
 void linkschanged();                  // any routine that relinks the current corefile's
                                       // lines outside this store must call it
@@ -107,9 +136,14 @@ void setptr();
 int peepc();
 void nextc();
 void prevc();
-void setcur();
-void advfile(int n);
+void setcur();                        // the scanner's place becomes the cursor
+void advfile(int n, int count, int64_t col);  // n 0: to line count, column col; 1: by them
 void garbage();
+// Appends a line to corefile n, whose view follows it; once no room is left,
+// one notice and nothing more until text is freed.
+void v_line(int n, int object, std::string_view text);
+[[gnu::format(printf, 2, 3)]] void v_linef(int n, const char *fmt, ...);
+[[gnu::format(printf, 2, 0)]] void v_vlinef(int n, const char *fmt, va_list ap);
 
 // ------------------------------------------------------------- edittable.cpp
 

@@ -1,18 +1,22 @@
 // The text store: the 20 corefiles, their line records, the character arena
 // with its physical chain and compacting collector, the primitives that add
 // and remove characters and lines, the character scanner and positioning.
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 #include "editor/editor.h"
 #include "editor/charkind.h"
-#include "screen/screen.h"
-#include "commands/commands.h"
-#include "operations/operations.h"
 
 COREFILE core[NCORE];                 // the editing buffers
 int corenum;                          // current corefile, 0..19
+// A 24-row screen's text window until the terminal is measured.
+int windowtop = 2;
+int windowend = 21;
+int depth = 20;
+redrawlevel redisplay = RNONE;
 // The arena. Below avail, FREECH marks a free character; everything from
 // avail on is free whatever it holds, so the arena is not filled up front
 // and its pages are touched only as text arrives. Only its first page is
@@ -220,13 +224,11 @@ void wrwholescreen()
     redisplay = RWINDOW;
 }
 
-void nmeset()
+void nmeset(const char *name)
 {
     COREFILE &f = curcore();
-    size_t n = strnlen(curfile, sizeof curfile);
-    if (n > sizeof f.filname - 1)
-        n = sizeof f.filname - 1;
-    std::memcpy(f.filname, curfile, n);
+    size_t n = strnlen(name, sizeof f.filname - 1);
+    std::memcpy(f.filname, name, n);
     f.filname[n] = '\0';
 }
 
@@ -380,15 +382,6 @@ void insline()
     f.edited = true;
     redisplay = RBELOW;
     mwd();
-}
-
-void nuline()
-{
-    COREFILE &f = curcore();
-    insline();
-    int object = f.lnptr->object;
-    f.curcol = object == 0 || object == 5 ? lmargin : 1;
-    f.curflag = 1;
 }
 
 // From a corefile's header, starts at the line whose number is known and
@@ -682,10 +675,9 @@ void setcur()
 
 // ---------------------------------------------------------------- position
 
-void advfile(int n)
+void advfile(int n, int count, int64_t col)
 {
     COREFILE &f = curcore();
-    int count = param[1];
     if (count != 0) {
         LINE *line = n == 0 ? f.header : f.lnptr;
         for (; count > 0 && line->down != f.header; count--)
@@ -698,7 +690,8 @@ void advfile(int n)
         }
         redisplay = RWINDOW;
     }
-    int64_t col = n == 0 ? param[2] : int64_t{f.curcol} + param[2];
+    if (n != 0)
+        col += f.curcol;
     if (n == 0 && col < 1)
         col += f.lnptr->length + 1;
     if (col < 1)
@@ -706,6 +699,73 @@ void advfile(int n)
     if (col > MAXCOLUMN)
         col = MAXCOLUMN;
     f.curcol = static_cast<int>(col);
+}
+
+// ------------------------------------------------------------ output lines
+
+// Once a line finds no room even after a collection, output stops with one
+// notice in the head-room, and later lines are dropped at once until the
+// editor has freed text that a collection could reclaim.
+static bool outputstopped;
+static int64_t freedat = -1;          // freecount after the collection that found no room
+
+static void putline(int n, int object, std::string_view text)
+{
+    auto len = static_cast<int64_t>(text.size());
+    int keep = corenum;
+    corenum = n;
+    COREFILE &f = core[n];
+    f.lnptr = f.header->up;
+    std::memcpy(textbase + avail, text.data(), static_cast<size_t>(len));
+    allocln(len == 0 && object == 0 ? 5 : object, static_cast<int>(len));
+    linkphys();
+    f.curline = f.lncount;
+    if (distance(f.disln, f.lnptr) + windowtop > windowend)
+        f.disln = f.lnptr;
+    f.curcol = 1;
+    corenum = keep;
+    if (n == keep)
+        redisplay = RWINDOW;
+}
+
+void v_line(int n, int object, std::string_view text)
+{
+    if (n < 0 || n >= NCORE || core[n].header == nullptr)
+        return;
+    auto len = static_cast<int64_t>(text.size());
+    if (avail + len > hiaddr && freecount != freedat) {
+        garbage();
+        freedat = freecount;
+    }
+    if (avail + len > hiaddr || reserve == nullptr) {
+        full = true;
+        static constexpr std::string_view notice = "output stopped: files full";
+        if (!outputstopped && reserve != nullptr && avail + int64_t{notice.size()} <= TEXTSIZE)
+            putline(n, 0, notice);
+        outputstopped = true;
+        return;
+    }
+    outputstopped = false;
+    putline(n, object, text);
+}
+
+void v_vlinef(int n, const char *fmt, va_list ap)
+{
+    char line[ENGLINESIZE];
+    int k = std::vsnprintf(line, sizeof line, fmt, ap);
+    if (k < 0)
+        k = 0;
+    if (static_cast<size_t>(k) >= sizeof line)   // a cut line says so
+        std::memcpy(line + sizeof line - 4, "...", 3);
+    v_line(n, 0, std::string_view(line, std::min<size_t>(static_cast<size_t>(k), sizeof line - 1)));
+}
+
+void v_linef(int n, const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    v_vlinef(n, fmt, ap);
+    va_end(ap);
 }
 
 // ---------------------------------------------------------------- collector

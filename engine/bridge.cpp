@@ -1,6 +1,5 @@
 // The editor's door to the engine: the loaded kinds of description file and
-// their dependencies, the operations behind the engine's commands and keys,
-// and v_line, through which the engine writes lines into corefiles.
+// their dependencies, and the operations behind the engine's commands and keys.
 #include <algorithm>
 #include <exception>
 #include <cstring>
@@ -71,73 +70,6 @@ static void safely(F &&op)
         v_err("out of memory", "", "");
         del = 2;
     }
-}
-
-// ------------------------------------------------------------ output lines
-
-// Once a line finds no room even after a collection, output stops with one
-// notice in the head-room, and later lines are dropped at once until the
-// editor has freed text that a collection could reclaim.
-static bool outputstopped;
-static int64_t freedat = -1;          // freecount after the collection that found no room
-
-static void putline(int n, int object, std::string_view text)
-{
-    auto len = static_cast<int64_t>(text.size());
-    int keep = corenum;
-    corenum = n;
-    COREFILE &f = core[n];
-    f.lnptr = f.header->up;
-    std::memcpy(textbase + avail, text.data(), static_cast<size_t>(len));
-    allocln(len == 0 && object == 0 ? 5 : object, static_cast<int>(len));
-    linkphys();
-    f.curline = f.lncount;
-    if (distance(f.disln, f.lnptr) + windowtop > windowend)
-        f.disln = f.lnptr;
-    f.curcol = 1;
-    corenum = keep;
-    if (n == keep)
-        redisplay = RWINDOW;
-}
-
-void v_line(int n, int object, std::string_view text)
-{
-    if (n < 0 || n >= NCORE || core[n].header == nullptr)
-        return;
-    auto len = static_cast<int64_t>(text.size());
-    if (avail + len > hiaddr && freecount != freedat) {
-        garbage();
-        freedat = freecount;
-    }
-    if (avail + len > hiaddr || reserve == nullptr) {
-        full = true;
-        static constexpr std::string_view notice = "output stopped: files full";
-        if (!outputstopped && reserve != nullptr && avail + int64_t{notice.size()} <= TEXTSIZE)
-            putline(n, 0, notice);
-        outputstopped = true;
-        return;
-    }
-    outputstopped = false;
-    putline(n, object, text);
-}
-
-void v_vlinef(int n, const char *fmt, va_list ap)
-{
-    char line[ENGLINESIZE];
-    int k = std::vsnprintf(line, sizeof line, fmt, ap);
-    if (k < 0)
-        k = 0;
-    if (static_cast<size_t>(k) >= sizeof line)   // a cut line says so
-        std::memcpy(line + sizeof line - 4, "...", 3);
-    v_line(n, 0, std::string_view(line, std::min<size_t>(static_cast<size_t>(k), sizeof line - 1)));
-}
-
-void v_linef(int n, const char *fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    v_vlinef(n, fmt, ap);
-    va_end(ap);
 }
 
 // ---------------------------------------------------------- loaded kinds

@@ -294,7 +294,7 @@ std::string print_comp_attr(comp_attr ca);
 std::string print_attr_list(attr_list list);
 
 // ------------------------------------------------------------- bridge.cpp
-// The editor's door to the engine: loaded kinds, commands, keys, v_line.
+// The editor's door to the engine: loaded kinds, commands, keys.
 
 struct vfile_row {
     const char *cmdletts;             // the kind's short name
@@ -314,9 +314,6 @@ extern LINE *savelnptr, *savedisln;
 extern v_text error_function[NERRFUNCS];
 extern int morph_passes[NMORPHTREES][NMORPHPASSES];
 
-void v_line(int n, int object, std::string_view text);
-[[gnu::format(printf, 2, 3)]] void v_linef(int n, const char *fmt, ...);
-[[gnu::format(printf, 2, 0)]] void v_vlinef(int n, const char *fmt, va_list ap);
 void uninstall(int bits);
 void uninstall_n(int row);
 void initialize();

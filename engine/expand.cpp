@@ -98,13 +98,13 @@ static const char *skip1(const char *p)
 // From the first bar of a group, the start of alternative r (from 0).
 static const char *alternative(const char *p, int r)
 {
-    int depth = 0;
+    int nesting = 0;
     while (*p) {
-        if (depth == 0 && *p == '|' && r-- == 0)
+        if (nesting == 0 && *p == '|' && r-- == 0)
             return p + 1;
         if (*p == '(')
-            depth++;
-        else if (*p == ')' && depth-- == 0)
+            nesting++;
+        else if (*p == ')' && nesting-- == 0)
             return p;
         p = skip1(p);
     }
@@ -114,11 +114,11 @@ static const char *alternative(const char *p, int r)
 // Past the ")" that closes the group being read.
 static const char *closegroup(const char *p)
 {
-    int depth = 0;
+    int nesting = 0;
     while (*p) {
         if (*p == '(')
-            depth++;
-        else if (*p == ')' && depth-- == 0)
+            nesting++;
+        else if (*p == ')' && nesting-- == 0)
             return p + 1;
         p = skip1(p);
     }

@@ -40,21 +40,21 @@ static std::string tokentext(int tok)
 static int jointokens(std::string &text, int stop)
 {
     bool quoted = false;
-    int depth = 0;
+    int nesting = 0;
     for (;;) {
         int tok = v_peep();
         if (tok == TEOF)
             return TEOF;
-        if (!quoted && depth == 0 && tok == stop)
+        if (!quoted && nesting == 0 && tok == stop)
             return tok;
         if (tok == TPERCENT && !quoted)
             return TPERCENT;
         if (tok == TQUOTE)
             quoted = !quoted;
         else if (!quoted && tok == '[')
-            depth++;
-        else if (!quoted && tok == ']' && depth > 0)
-            depth--;
+            nesting++;
+        else if (!quoted && tok == ']' && nesting > 0)
+            nesting--;
         if (text.size() < SEMBUFSIZE)
             text += tokentext(tok);
         v_next();
@@ -186,13 +186,13 @@ static bool normalise(const char *text, std::string &out)
 static std::vector<std::string> pieces(const std::string &text, char sep)
 {
     std::vector<std::string> out(1);
-    int depth = 0;
+    int nesting = 0;
     for (char c : text) {
         if (c == '[')
-            depth++;
-        else if (c == ']' && depth > 0)
-            depth--;
-        if (c == sep && depth == 0)
+            nesting++;
+        else if (c == ']' && nesting > 0)
+            nesting--;
+        if (c == sep && nesting == 0)
             out.emplace_back();
         else
             out.back() += c;
@@ -366,15 +366,15 @@ static void write_preselections(const std::string &templ, const std::vector<std:
         }
     }
     if (colon != std::string::npos) {
-        int depth = 0;
+        int nesting = 0;
         for (size_t p = colon + 1; p < templ.size();) {
             char c = templ[p++];
             long n;
             if (c == '[')
-                depth++;
-            else if (c == ']' && depth > 0)
-                depth--;
-            if (depth > 0 && c == '#' && (n = fieldnumber(templ, p)) >= 0)
+                nesting++;
+            else if (c == ']' && nesting > 0)
+                nesting--;
+            if (nesting > 0 && c == '#' && (n = fieldnumber(templ, p)) >= 0)
                 node += field(fields, n, templ);
             else
                 node += c;

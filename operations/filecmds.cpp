@@ -82,6 +82,9 @@ static bool movefile(const char *from, const char *to)
     return ok && unlink(from) == 0;
 }
 
+// NAME: the corefile takes the file name given.
+void namefile() { nmeset(curfile); }
+
 void newname()
 {
     if (curfile[0] == 0) {

@@ -320,7 +320,18 @@ void flipchar()
     redisplay = RLINE;
 }
 
-// --------------------------------------------------------- many new lines
+// ---------------------------------------------------------------- new lines
+
+// A new line below the cursor line, the cursor at the left margin of a text
+// line.
+void nuline()
+{
+    COREFILE &f = curcore();
+    insline();
+    int object = f.lnptr->object;
+    f.curcol = object == 0 || object == 5 ? lmargin : 1;
+    f.curflag = 1;
+}
 
 void manynulines()
 {
@@ -508,9 +519,7 @@ void lddown()
 void gotobottom()
 {
     int n = curcore().lncount - depth + 1;
-    param[1] = n > 1 ? n : 1;
-    param[2] = 1;
-    advfile(0);
+    advfile(0, n > 1 ? n : 1, 1);
 }
 
 // WSHIFT, as its checker: the overlap kept by a sideways shift.

@@ -44,9 +44,9 @@ void cpclrovrect();
 void begline(); void endline(); void deline(); void marleft(); void maright();
 void splitline(); void joinline(); void repchar(); void repline(); void delword();
 void delwordend(); void xnextword(); void xprevword(); void xnextnumx(); void flipchar();
-void manynulines(); void ldenter(); void ldexit(); void lddelin(); void lddelout();
+void nuline(); void manynulines(); void ldenter(); void ldexit(); void lddelin(); void lddelout();
 void ldleft(); void ldright(); void ldup(); void lddown(); void deletefile();
-void swautowrap(); void decimaltab(); void gotobottom(); void list(); void newname();
+void swautowrap(); void decimaltab(); void gotobottom(); void list(); void namefile(); void newname();
 void update(); void shift();
 
 // ------------------------------------------------------------ sort

@@ -10,6 +10,6 @@ void positchk()
         param[2] = curcore().curcol;
 }
 
-void positn() { advfile(0); }
+void positn() { advfile(0, param[1], param[2]); }
 
-void advance() { advfile(1); }
+void advance() { advfile(1, param[1], param[2]); }

@@ -11,9 +11,6 @@
 #include "operations/operations.h"
 
 // Geometry of a 24-row, 80-column screen until the terminal is measured.
-int windowtop = 2;
-int windowend = 21;
-int depth = 20;
 int helpline = 22;
 int cmdline = 23;
 int swidth = 78;
@@ -22,7 +19,6 @@ int shiftc = 59;
 int pshift = 0;
 int rightcol = 78;
 
-redrawlevel redisplay = RNONE;
 int visible = 1;
 int oldcore = -1, oldline = -1, oldcol = -1, oldlncnt = -1, oldcoreview = -1;
 bool bhelp = false;

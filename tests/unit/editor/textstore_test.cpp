@@ -396,7 +396,7 @@ TEST_F(TextStore, PositionAndAdvanceColumns)
 {
     fill({"first", "second", "third", "fourth"});
     COREFILE &f = cf();
-    auto go = [](int n, int count, int col) { param[1] = count; param[2] = col; advfile(n); };
+    auto go = advfile;
     go(0, 2, 0);
     EXPECT_EQ(f.lnptr, nthline(2));
     EXPECT_EQ(f.disln, nthline(2));
@@ -432,7 +432,7 @@ TEST_F(TextStore, NewLinesAndNames)
     EXPECT_EQ(f.curcol, 5);
     EXPECT_TRUE(f.edited);
     std::memset(curfile, 'n', sizeof curfile);  // unterminated: cut to the name size
-    nmeset();
+    nmeset(curfile);
     EXPECT_EQ(std::strlen(f.filname), static_cast<size_t>(NAMESIZE - 1));
 }
 
