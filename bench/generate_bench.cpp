@@ -92,15 +92,6 @@ void setup()
     initcore();
 }
 
-void teardown()
-{
-    clear_GP();
-    purge_syntax();
-    clearlexicon();
-    clear_terminals();
-    clear_mrules();
-}
-
 // The first problem that one generation writes into corefile 7, or "".
 std::string problem()
 {
@@ -120,7 +111,7 @@ void run(benchmark::State &state, bool lines)
     interpret();
     if (std::string p = problem(); !p.empty()) {
         state.SkipWithError(p.c_str());
-        teardown();
+        unload_descriptions();
         return;
     }
     initcore();
@@ -143,7 +134,7 @@ void run(benchmark::State &state, bool lines)
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["chars/sentence"] =
         static_cast<double>(words) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
-    teardown();
+    unload_descriptions();
 }
 
 void BM_generate_lines(benchmark::State &state) { run(state, true); }
@@ -169,7 +160,7 @@ void BM_memory(benchmark::State &state)
             interpret();
     core[7].header = header;
     state.counters["peak_kb"] = static_cast<double>(peak_kb());
-    teardown();
+    unload_descriptions();
 }
 BENCHMARK(BM_memory)->Arg(1000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -78,15 +78,6 @@ bool setup(benchmark::State &state, int verbs, const std::string &syntax)
     return true;
 }
 
-void teardown()
-{
-    clear_GP();
-    purge_syntax();
-    clearlexicon();
-    clear_terminals();
-    clear_mrules();
-}
-
 // Generations with corefile 7 kept empty, so that only the engine is timed.
 void generations(benchmark::State &state, const std::string &syntax, double per)
 {
@@ -104,9 +95,9 @@ void BM_generate(benchmark::State &state)
 {
     int verbs = static_cast<int>(state.range(0));
     if (!setup(state, verbs, description(verbs).syntax))
-        return teardown();
+        return unload_descriptions();
     generations(state, description(verbs).syntax, 1.0);
-    teardown();
+    unload_descriptions();
 }
 BENCHMARK(BM_generate)->Arg(1000)->Arg(7000)->Arg(30000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
@@ -114,9 +105,9 @@ void BM_forms(benchmark::State &state)
 {
     int verbs = static_cast<int>(state.range(0));
     if (!setup(state, verbs, description(verbs).forms))
-        return teardown();
+        return unload_descriptions();
     generations(state, description(verbs).forms, 6.0);
-    teardown();
+    unload_descriptions();
 }
 BENCHMARK(BM_forms)->Arg(1000)->Arg(7000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
@@ -154,7 +145,7 @@ void BM_memory(benchmark::State &state)
 {
     long before = peak_kb();
     if (!setup(state, 100000, description(100000).syntax))
-        return teardown();
+        return unload_descriptions();
     long loaded = peak_kb();
     LINE *header = core[7].header;
     core[7].header = nullptr;
@@ -165,7 +156,7 @@ void BM_memory(benchmark::State &state)
     state.counters["start_kb"] = static_cast<double>(before);
     state.counters["loaded_kb"] = static_cast<double>(loaded);
     state.counters["peak_kb"] = static_cast<double>(peak_kb());
-    teardown();
+    unload_descriptions();
 }
 BENCHMARK(BM_memory)->Iterations(1)->Unit(benchmark::kMillisecond);
 

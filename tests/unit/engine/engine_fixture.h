@@ -51,8 +51,17 @@ protected:
         made.push_back(std::string(dir) + "/" + name);
     }
 
-    // The lines of corefile 7 written since the last call.
-    // The lines written since the last call, as they stand.
+    // Loads gender 1 (masc 1, fem 2), number 2 (sg 1, pl 2) and degree 3
+    // (pos < comp < sup), and the terminals N Det Adj.
+    void nounkinds()
+    {
+        file("attrs", "gender (masc, fem)\nnumber (sg, pl)\ndegree (pos < comp < sup)\n%\n");
+        readattr("attrs");
+        file("terms", "N Det Adj\n");
+        read_terminals("terms");
+    }
+
+    // The lines of corefile 7 written since the last call, as they stand.
     std::vector<std::string> placedlines()
     {
         std::vector<std::string> all = corelines(7);

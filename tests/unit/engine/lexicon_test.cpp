@@ -20,11 +20,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        // gender 1 (masc 1, fem 2), number 2 (sg 1, pl 2), degree 3 (pos < comp < sup)
-        file("attrs", "gender (masc, fem)\nnumber (sg, pl)\ndegree (pos < comp < sup)\n%\n");
-        readattr("attrs");
-        file("terms", "N Det Adj\n");
-        read_terminals("terms");
+        nounkinds();
         newlines();
     }
     void TearDown() override

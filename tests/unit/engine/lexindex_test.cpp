@@ -35,10 +35,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        file("attrs", "gender (masc, fem)\nnumber (sg, pl)\ndegree (pos < comp < sup)\n%\n");
-        readattr("attrs");
-        file("terms", "N Det Adj\n");
-        read_terminals("terms");
+        nounkinds();
     }
     void TearDown() override
     {
