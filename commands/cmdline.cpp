@@ -89,6 +89,7 @@ static void runcommand(int n)
         if (del != 2)
             c.cmdop();
     }
+    forgetregular();
     if (!(c.sideffects & COWNRESULT) && loopdepth >= 0 && loopdepth < NLOOPS)
         vl_result[loopdepth] = del != 2 ? 1 : 0;
     fixcursor();

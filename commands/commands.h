@@ -175,9 +175,13 @@ void fpx();
 bool fprs();                          // can curfile be read (silently)
 int readfile(const char *name, char *buf, int size);
 // regular.cpp: a regular file opened to read (a descriptor, or a stream);
-// anything else fails as a missing file would.
-int openregular(const char *name);
-std::FILE *fopenregular(const char *name);
+// anything else fails as a missing file would. `size` gets the file's size
+// when it was opened. keepregular opens a file and keeps it for the next
+// open of the same name, until forgetregular (at the end of each command).
+int openregular(const char *name, int64_t *size = nullptr);
+std::FILE *fopenregular(const char *name, int64_t *size = nullptr);
+bool keepregular(const char *name);   // false: could not be opened
+void forgetregular();
 // Corefiles (bit n) whose last SAVE, OVERWRITE or UPDATE failed; a run that
 // ends with one of them still unsaved ends with status 1.
 extern uint32_t savefailures;

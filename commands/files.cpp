@@ -45,9 +45,10 @@ static bool readable(const char *name)
     return true;
 }
 
+// The file stays open for the operation (see keepregular).
 void fpr()
 {
-    if (named() && !readable(curfile))
+    if (named() && !keepregular(curfile))
         refuse("File not found (or no read permission)");
 }
 

@@ -49,6 +49,7 @@ inline constexpr int PSTRINGSIZE = 60;
 inline constexpr int MAXTYPED = 48;            // characters typed on a parameter line
 inline constexpr int STRPARSIZE = 49;          // string parameters (curfile, scanpattern, ...)
 inline constexpr int STRINGFILESIZE = 5120;    // procedure, template and merge files
+inline constexpr int64_t WHOLEFILESIZE = 1 << 20;  // files up to this size are read at once
 
 // Settings.
 inline constexpr int NTABCOLS = 144;           // tab stops for columns 1..144

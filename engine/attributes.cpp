@@ -140,12 +140,24 @@ static void transclose(attr_table_entry &t)
 
 // -------------------------------------------------------------- lookup
 
+// strcmp's order, compared in place: the names are short and looked up for
+// every attribute of every rule item and guard, where a call costs more than
+// the comparison.
+static int namecmp(const char *a, const char *b)
+{
+    while (*a != 0 && *a == *b) {
+        a++;
+        b++;
+    }
+    return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
+}
+
 int lookup_attr(const char *name)
 {
     int lo = 0, hi = q_att_size - 1;
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
-        int c = std::strcmp(name, q_att_table[mid].text);
+        int c = namecmp(name, q_att_table[mid].text);
         if (c == 0) {
             att_class = q_att_table[mid].type;
             att_value = q_att_table[mid].number;

@@ -93,7 +93,8 @@ void thread(t_treenode *node)
     if (node == nullptr)
         return;
     node->right = nullptr;
-    std::vector<t_treenode *> work;
+    static std::vector<t_treenode *> work;   // kept: threading allocates nothing
+    work.clear();
     if (node->son != nullptr)
         work.push_back(node->son);
     while (!work.empty()) {

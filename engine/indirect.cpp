@@ -275,7 +275,9 @@ void process_indirect_ops(t_treenode *node)
 
 void process_indirections(t_treenode *tree)
 {
+    static std::vector<t_treenode *> spare;  // the work list, kept: a walk allocates nothing
     std::vector<t_treenode *> work;
+    work.swap(spare);                 // a walk within a walk finds spare empty
     if (tree != nullptr)
         work.push_back(tree);
     while (!work.empty()) {
@@ -290,4 +292,5 @@ void process_indirections(t_treenode *tree)
             work.push_back(c);
         std::reverse(work.begin() + static_cast<long>(mark), work.end());
     }
+    spare.swap(work);
 }

@@ -99,7 +99,9 @@ void purge_node(t_treenode *node)
 
 static void purgewalk(t_treenode *node, bool siblings)
 {
+    static std::vector<t_treenode *> spare;  // the work list, kept: a walk allocates nothing
     std::vector<t_treenode *> work;
+    work.swap(spare);                 // a walk within a walk finds spare empty
     if (node != nullptr)
         work.push_back(node);
     while (!work.empty()) {
@@ -111,6 +113,7 @@ static void purgewalk(t_treenode *node, bool siblings)
             work.push_back(n->son);
         purge_node(n);
     }
+    spare.swap(work);
 }
 
 void purge_tree(t_treenode *node) { purgewalk(node, false); }

@@ -463,11 +463,19 @@ static void attachment1()
     }
 }
 
+// The identifier just read, into a name buffer of its size (identbuf's).
+static void copyident(char (&name)[IDENTSIZE])
+{
+    size_t n = strnlen(identbuf, IDENTSIZE - 1);
+    std::memcpy(name, identbuf, n);
+    name[n] = 0;
+}
+
 // A node: its transformation prefixes, its name, its attachments.
 static void node()
 {
     char name[IDENTSIZE];
-    std::snprintf(name, sizeof name, "%s", identbuf);
+    copyident(name);
     std::string prefixes;
     next();
     while (v_peep() == ':') {
@@ -478,7 +486,7 @@ static void node()
         }
         prefixes += static_cast<char>(CTRANS);
         prefixes += name;
-        std::snprintf(name, sizeof name, "%s", identbuf);
+        copyident(name);
         next();
     }
     put(' ');
@@ -898,7 +906,7 @@ static void readrules()
             continue;
         }
         char name[IDENTSIZE];
-        std::snprintf(name, sizeof name, "%s", identbuf);
+        copyident(name);
         setposition("%s", name);
         v_next();
         skipping = false;

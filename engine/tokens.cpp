@@ -4,7 +4,6 @@
 #include <cstdarg>
 #include <cstring>
 #include <exception>
-#include <sys/stat.h>
 #include <unistd.h>
 #include "engine/engine.h"
 #include "editor/charkind.h"
@@ -336,14 +335,14 @@ static void include()
         v_stat = 1;
         return;
     }
-    std::FILE *f = fopenregular(name);
+    int64_t size = 0;
+    std::FILE *f = fopenregular(name, &size);
     if (f == nullptr) {
         readerr("unable to open file: ", name);
         v_stat = 1;
         return;
     }
-    struct stat st;
-    included += fstat(fileno(f), &st) == 0 ? st.st_size : 0;
+    included += size;
     if (included > INCLUDEDTEXTLIMIT) {
         std::fclose(f);
         toomuch();

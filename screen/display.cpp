@@ -181,16 +181,21 @@ static int msghead(const char *head)
     return n;
 }
 
-// Status field `code` with at most `limit` characters of `text`.
+// Status field `code` with at most `limit` characters of `text`, cut to
+// what gwmsg holds. The text may be one built in gwmsg itself: it is moved
+// into place before the head is written. Progress lines come often, so no
+// printf.
 static void sendfield(int code, const char *text, int limit)
 {
-    char copy[GWMSGSIZE];
-    auto at = reinterpret_cast<uintptr_t>(text), base = reinterpret_cast<uintptr_t>(gwmsg);
-    if (at >= base && at < base + GWMSGSIZE) {          // a text built in gwmsg itself
-        std::snprintf(copy, sizeof copy, "%s", text);
-        text = copy;
-    }
-    msgf("$m%c%.*s", code, limit, text);
+    size_t most = MSGEND - 3;
+    if (limit >= 0 && static_cast<size_t>(limit) < most)
+        most = static_cast<size_t>(limit);
+    size_t n = strnlen(text, most);
+    std::memmove(gwmsg + 3, text, n);
+    gwmsg[0] = '$';
+    gwmsg[1] = 'm';
+    gwmsg[2] = static_cast<char>(code);
+    gwmsg[3 + n] = 0;
     gwtransmit(gwmsg);
 }
 

@@ -391,6 +391,52 @@ TEST_F(Files, OnlyRegularFilesAreRead)
     std::fclose(f);
 }
 
+// A stream's whole text, read a character at a time; the stream is closed.
+static std::string drain(std::FILE *f)
+{
+    std::string text;
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(f);
+    return text;
+}
+
+// The file a checker opened serves the next open of that name only, and is
+// dropped at the end of the command: an open after that sees the file as it
+// is now. Streams give every byte of a file, small (read at once) or large.
+TEST_F(Files, CheckedFileServesOneOpenAndStreamsGiveTheWholeFile)
+{
+    std::string name = file("f", "old\n");
+    ASSERT_TRUE(keepregular(name.c_str()));
+    file("g", "newer\n");
+    ASSERT_EQ(rename(path("g").c_str(), name.c_str()), 0);
+    int64_t size = -1;
+    EXPECT_EQ(drain(fopenregular(name.c_str(), &size)), "old\n");   // the file checked
+    EXPECT_EQ(size, 4);
+    EXPECT_EQ(drain(fopenregular(name.c_str(), &size)), "newer\n");
+    EXPECT_EQ(size, 6);
+
+    ASSERT_TRUE(keepregular(name.c_str()));                       // not read by the command
+    file("g", "newest\n");
+    ASSERT_EQ(rename(path("g").c_str(), name.c_str()), 0);
+    forgetregular();
+    EXPECT_EQ(drain(fopenregular(name.c_str())), "newest\n");
+    command("FE" + name + "\r");                                   // a whole command
+    file("g", "last\n");
+    ASSERT_EQ(rename(path("g").c_str(), name.c_str()), 0);
+    EXPECT_EQ(drain(fopenregular(name.c_str())), "last\n");
+    EXPECT_FALSE(keepregular(path("none").c_str()));
+
+    std::string text;
+    for (int i = 0; text.size() <= WHOLEFILESIZE + 100; i++)
+        text += std::to_string(i * 7919) + (i % 13 == 0 ? "\n" : " ");
+    for (size_t n : {size_t{0}, size_t{1}, size_t{70000}, text.size()}) {
+        std::string want = text.substr(0, n);
+        EXPECT_EQ(drain(fopenregular(file("big", want).c_str(), &size)), want) << n;
+        EXPECT_EQ(size, static_cast<int64_t>(n));
+    }
+}
+
 // A file with two links is written in place; without room for the new text
 // both names keep the old one.
 TEST_F(Files, FailedOverwriteInPlaceKeepsTheOldFile)
