@@ -5,7 +5,7 @@
 #include <string>
 #include "engine/engine.h"
 
-std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
+constinit std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
 int numrules = -1;
 std::unique_ptr<TABLE> tablelist;
 
@@ -200,7 +200,8 @@ static void freechain(std::unique_ptr<MSUBRULE> &head)
 
 void clear_mrules()
 {
-    for (int n = 0; n < NMRULES; n++) {
+    // Rules are taken in order, so those after numrules were never written.
+    for (int n = 0; n <= numrules && n < NMRULES; n++) {
         freechain(ruleheader[n]);
         std::string().swap(rulenames[n]);
     }
