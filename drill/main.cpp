@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include "exercise/exercise.h"
+#include "editor/editor.h"
 #ifdef KEL_LIBEDIT
 #include <editline/readline.h>
 #endif
@@ -131,9 +132,7 @@ bool number(const char *text, long max, long &value)
     return *text && !*end && errno == 0 && value >= 0 && value <= max;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int drill(int argc, char **argv)
 {
     // The character set alone, for line editing: the drill's texts are its
     // own, in UTF-8, and the other categories would cost a file each to load.
@@ -250,3 +249,7 @@ int main(int argc, char **argv)
     show_summary();
     return 0;
 }
+
+} // namespace
+
+int main(int argc, char **argv) { endprocess(drill(argc, argv)); }
