@@ -14,6 +14,10 @@
 
 int mrdata[NTERMINALS][MRDATASIZE];
 int mrmod[NTERMINALS][VARTYPES + 1][VARVALUES + 1];
+// Rows of mrdata and mrmod below this may hold something; those from it on
+// are all zero. Clearing and mrmodify stop there, so that an engine that
+// never read a morph-error file does not bring the tables into memory.
+static int mrrows = 0;
 int comb[VARTYPES + 1];
 int hitype;
 int term;
@@ -136,6 +140,7 @@ static void mrgroup()
         } else {
             mrdata[c][2 * n] = att_class;
             mrdata[c][2 * n + 1] = att_value;
+            mrrows = std::max(mrrows, c + 1);
         }
         v_next();
     }
@@ -183,11 +188,12 @@ void merror_readtables(const char *filename)
 void clear_mrdata()
 {
     varstamp++;
-    for (auto &row : mrdata)
-        std::fill(std::begin(row), std::end(row), 0);
-    for (auto &cls : mrmod)
-        for (auto &type : cls)
+    for (int c = 0; c < mrrows; c++) {
+        std::fill(std::begin(mrdata[c]), std::end(mrdata[c]), 0);
+        for (auto &type : mrmod[c])
             std::fill(std::begin(type), std::end(type), 0);
+    }
+    mrrows = 0;
     hitype = term = 0;
     mrbase = -1;
     mrmade.clear();
@@ -223,13 +229,15 @@ void mrmodify()
     // The pairs needed, in order of first use, each given one delay entry.
     std::vector<std::pair<int, int>> need;
     std::map<std::pair<int, int>, int> slot;
-    for (const auto &row : mrdata)
+    for (int c = 0; c < mrrows; c++) {
+        const int *row = mrdata[c];
         for (int i = 0; i < MRNAMES && row[2 * i] != 0;) {
             int type = row[2 * i];
             for (int v : typerun(row, i))
                 if (slot.emplace(std::pair{type, v}, static_cast<int>(need.size())).second)
                     need.emplace_back(type, v);
         }
+    }
     bool same = mrbase >= 0 && need == mrmade &&
                 mrbase + static_cast<int>(mrmade.size()) == delayptr;
     for (size_t n = 0; same && n < mrmade.size(); n++) {
@@ -249,7 +257,7 @@ void mrmodify()
             mrmade.emplace_back(type, value);
         }
     }
-    for (int c = 0; c < NTERMINALS; c++) {
+    for (int c = 0; c < mrrows; c++) {     // rows from mrrows on stay zero
         auto &mod = mrmod[c];
         for (auto &type : mod)
             std::fill(std::begin(type), std::end(type), 0);

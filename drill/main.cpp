@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include "exercise/exercise.h"
+#include "editor/editor.h"
 #ifdef KEL_LIBEDIT
 #include <editline/readline.h>
 #endif
@@ -131,11 +132,11 @@ bool number(const char *text, long max, long &value)
     return *text && !*end && errno == 0 && value >= 0 && value <= max;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int drill(int argc, char **argv)
 {
-    std::setlocale(LC_ALL, "");
+    // The character set alone, for line editing: the drill's texts are its
+    // own, in UTF-8, and the other categories would cost a file each to load.
+    std::setlocale(LC_CTYPE, "");
     std::string packname = "fr";
     drill_options opt;
     bool seeded = false, info = false;
@@ -198,12 +199,14 @@ int main(int argc, char **argv)
         return fail("no language pack \"" + packname + "\" found (build it, or set KEL_PACKS)");
     pack_info pack;
     std::string error;
-    if (!load_pack(dir, pack, error))
-        return fail(error);
-    if (info) {
+    if (info) {                             // the pack offered: nothing loaded
+        if (!read_pack(dir, pack, error))
+            return fail(error);
         out(drill_pack_json(pack));
         return 0;
     }
+    if (!load_pack(dir, pack, error))
+        return fail(error);
     if (!drill_start(pack, opt, error))
         return fail(error);
 
@@ -246,3 +249,7 @@ int main(int argc, char **argv)
     show_summary();
     return 0;
 }
+
+} // namespace
+
+int main(int argc, char **argv) { endprocess(drill(argc, argv)); }

@@ -211,6 +211,24 @@ int kelmain(int argc, char **argv)
     return unsavedfailures() ? 1 : 0;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ENDBYEXIT 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ENDBYEXIT 1
+#endif
+#endif
+
+void endprocess(int status)
+{
+    std::fflush(nullptr);
+#if defined(ENDBYEXIT)
+    std::exit(status);
+#else
+    std::quick_exit(status);
+#endif
+}
+
 // Corefiles still unsaved after a save of theirs failed, told on standard error.
 static bool unsavedfailures()
 {
@@ -308,7 +326,7 @@ void endofinput()
     reseterm();
     scrclear();
     flushout();
-    std::exit(unsavedfailures() ? 1 : 0);
+    endprocess(unsavedfailures() ? 1 : 0);
 }
 
 void identify()

@@ -6,7 +6,7 @@
 #include <cstring>
 #include "engine/engine.h"
 
-attr_table_entry attr_table[NATTRTYPES];
+constinit attr_table_entry attr_table[NATTRTYPES];
 int total_types = 1;
 std::unique_ptr<attr_qlookup[]> q_att_table;
 int q_att_size;
@@ -46,9 +46,11 @@ static void emptytype(attr_table_entry &t)
 void clearattributes()
 {
     // Types are emptied again as addtype takes them; what is released here
-    // is their memory, so that an engine never loaded costs nothing.
-    for (attr_table_entry &t : attr_table)
-        t = attr_table_entry{};
+    // is their memory, so that an engine never loaded costs nothing. Only
+    // addtype takes an entry, so those from total_types on were never
+    // written and are left untouched (a start does not page them in).
+    for (int i = 0; i < std::min(total_types, NATTRTYPES); i++)
+        attr_table[i] = attr_table_entry{};
     emptytype(attr_table[0]);
     total_types = 1;
     q_att_table.reset();

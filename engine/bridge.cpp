@@ -53,7 +53,7 @@ int synstat, userstat;
 char response[RESPONSESIZE];
 char semexpr[SEMEXPRSIZE];
 LINE *savelnptr, *savedisln;
-v_text error_function[NERRFUNCS];
+constinit v_text error_function[NERRFUNCS];
 int morph_passes[NMORPHTREES][NMORPHPASSES];
 
 // Procedure texts replaced while the input stream may still be reading them.

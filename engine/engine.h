@@ -67,14 +67,14 @@ using Transformation = transformation;
 
 struct t_dict_lookup {                // a leaf's lexicon lookup
     v_text class_;                    // terminal name
-    const char *dictionary;           // chosen entry record (the lexicon's), or null
-    attr_list attributes;             // the leaf's attributes (owned)
+    const char *dictionary = nullptr; // chosen entry record (the lexicon's), or null
+    attr_list attributes = nullptr;   // the leaf's attributes (owned)
     v_text preferredchoice;           // mandated word pattern or null
-    int error;                        // 0 found, 1 terminal not found, 3 no entry agreed
+    int error = 0;                    // 0 found, 1 terminal not found, 3 no entry agreed
     v_text fields;                    // field restrictions or null
-    int pointed_at;                   // 1: the slot must get a word
-    int vf;                           // frequency adjustment, -1 none
-    t_treenode *lspseq;               // lexical sequence of an "_ilt_" entry
+    int pointed_at = 0;               // 1: the slot must get a word
+    int vf = 0;                       // frequency adjustment, -1 none
+    t_treenode *lspseq = nullptr;     // lexical sequence of an "_ilt_" entry
 };
 
 struct treenode {                     // a node of a syntax tree
@@ -212,11 +212,11 @@ int bool_from_pre();
 // Attribute types and values, the delay table, compound attributes and lists.
 
 struct attr_table_entry {
-    char type[ATTRNAMESIZE];          // the type's name
-    int entries;                      // 1 + number of values
+    char type[ATTRNAMESIZE] = {};     // the type's name
+    int entries = 0;                  // 1 + number of values
     std::vector<std::string> list;    // `entries` value names; entry 0 empty
     std::vector<int> valence;         // `entries` valences
-    int partial;                      // 1: the values are ordered
+    int partial = 0;                  // 1: the values are ordered
     std::unique_ptr<int[]> trans;     // entries x entries reachability, row-major
 };
 

@@ -20,7 +20,7 @@ const tree_root_row tree_roots[NROOTS] = {
     {"R_18", "R_18     "},  {"R_19", "R_19     "},      {"R_20", "R_20     "},
 };
 
-v_text genSentences[NROOTS];
+constinit v_text genSentences[NROOTS];
 int global_delayptr;
 char sentbuf[SENTSIZE], sentbuf2[SENTSIZE];
 t_treenode *treeroot, *previous_leaf;

@@ -29,7 +29,7 @@ char attribarray[NATTRIBARRAY][ATTRIBSIZE];
 long numentries, numerrors;
 recnode *restoredlexarray[NRESTORED];
 int lastrestored = -1;
-t_dict_lookup dict_table[NDICTSLOTS];
+constinit t_dict_lookup dict_table[NDICTSLOTS];
 int d_table_count;
 
 // Every entry node of the loaded lexicon and of the restored entries; the

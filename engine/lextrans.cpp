@@ -55,7 +55,7 @@ struct t_stacknode {
 
 }  // namespace
 
-static std::unique_ptr<LTRULE> ltruleheader[NLTRULES];
+static constinit std::unique_ptr<LTRULE> ltruleheader[NLTRULES];
 static bool anyloaded;
 int lt_rule_num = -1;
 static std::vector<t_stacknode> ltstack;
@@ -67,8 +67,8 @@ static bool resoverflow;
 static const std::vector<lt_var_list> *applyvars;  // variables of the rule being applied
 
 // Inline sequences and their results, kept until their slot is used again.
-static std::vector<std::unique_ptr<lspnode>> iltnodes[NDICTSLOTS];
-static v_text iltstore[NDICTSLOTS];
+static constinit std::vector<std::unique_ptr<lspnode>> iltnodes[NDICTSLOTS];
+static constinit v_text iltstore[NDICTSLOTS];
 
 static const unsigned char *ub(const char *s) { return reinterpret_cast<const unsigned char *>(s); }
 

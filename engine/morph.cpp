@@ -5,7 +5,7 @@
 #include <string>
 #include "engine/engine.h"
 
-std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
+constinit std::unique_ptr<MSUBRULE> ruleheader[NMRULES];
 int numrules = -1;
 std::unique_ptr<TABLE> tablelist;
 
@@ -46,6 +46,7 @@ static void bufclear()
 
 // A quoted part, the current token being its opening quote mark: copied with
 // its quote marks and every character inside.
+inline constexpr int QUOTEDTAKE = 64;   // characters of quoted text taken at once
 static void quotedpart()
 {
     bufadd('"');
@@ -56,6 +57,12 @@ static void quotedpart()
             v_next();
             return;
         }
+        // The rest of the quoted text comes as one run, its characters each
+        // taken as the token it would have been.
+        char run[QUOTEDTAKE];
+        for (int n; (n = v_quoted(run, QUOTEDTAKE)) > 0;)
+            for (int i = 0; i < n; i++)
+                bufadd(static_cast<unsigned char>(run[i]));
     }
 }
 
@@ -200,7 +207,8 @@ static void freechain(std::unique_ptr<MSUBRULE> &head)
 
 void clear_mrules()
 {
-    for (int n = 0; n < NMRULES; n++) {
+    // Rules are taken in order, so those after numrules were never written.
+    for (int n = 0; n <= numrules && n < NMRULES; n++) {
         freechain(ruleheader[n]);
         std::string().swap(rulenames[n]);
     }

@@ -51,6 +51,7 @@ static bool load_rule(const std::string &rule, std::string &error)
         }
         user_dir = tmpl;
         std::atexit(remove_user_dir);
+        std::at_quick_exit(remove_user_dir);
     }
     std::string file = user_dir + "/select.sy";
     std::ofstream out(file, std::ios::binary);

@@ -41,6 +41,11 @@ struct pack_info {
 // message naming the file at fault, when anything is missing or damaged.
 bool load_pack(const std::string &dir, pack_info &info, std::string &error);
 
+// Reads the pack in `dir` as load_pack does, checking that every file it
+// lists is there with its size, but loads nothing into the engine: what a
+// front end needs to offer the pack.
+bool read_pack(const std::string &dir, pack_info &info, std::string &error);
+
 // The directory of pack `name`: $KEL_PACKS, the build tree, then the
 // installed share/kel/packs.
 std::string find_pack(const std::string &name);

@@ -143,9 +143,19 @@ static std::vector<pack_choice> choices(const json &list)
     return out;
 }
 
-bool load_pack(const std::string &dir, pack_info &info, std::string &error)
+// One description file a pack loads: the engine command that loads it and
+// its path.
+struct pack_item {
+    std::string command;
+    fs::path file;
+};
+
+// Reads and checks the pack.json of `dir` into `info`, `items` (the files
+// to load, each present and of the size listed) and `j`, without touching
+// the engine.
+static bool read_json(const std::string &dir, pack_info &info, std::vector<pack_item> &items,
+                      json &j, std::string &error)
 {
-    exercise_engine();
     fs::path base(dir);
     fs::path jfile = base / "pack.json";
     std::ifstream in(jfile);
@@ -153,7 +163,6 @@ bool load_pack(const std::string &dir, pack_info &info, std::string &error)
         error = jfile.string() + ": cannot be read";
         return false;
     }
-    json j;
     try {
         j = json::parse(in);
         info = pack_info{};
@@ -165,9 +174,6 @@ bool load_pack(const std::string &dir, pack_info &info, std::string &error)
         info.persons = choices(j.value("persons", json::array()));
         info.groups = choices(j.value("groups", json::array()));
         info.labels = j.value("labels", std::map<std::string, std::string>{});
-        person_attributes.clear();
-        for (const json &p : j.value("persons", json::array()))
-            person_attributes[p.value("id", "")] = p.value("attributes", "");
     } catch (const json::exception &e) {
         error = jfile.string() + ": " + e.what();
         return false;
@@ -176,27 +182,55 @@ bool load_pack(const std::string &dir, pack_info &info, std::string &error)
         error = jfile.string() + ": no tenses or no persons";
         return false;
     }
-    loaded_pack = pack_info{};
-    uninstall(vfile_table[NVFILES - 1].filebits);   // whatever an earlier pack left
-    synstat = userstat = 0;
+    items.clear();
     try {
         for (const json &item : j.at("load")) {
-            std::string command = item.at("command").get<std::string>();
-            fs::path file = base / item.at("file").get<std::string>();
+            pack_item it{item.at("command").get<std::string>(), base / item.at("file").get<std::string>()};
             std::error_code ec;
-            uintmax_t size = fs::file_size(file, ec);
+            uintmax_t size = fs::file_size(it.file, ec);
             if (ec) {
-                error = file.string() + ": missing (" + ec.message() + ")";
+                error = it.file.string() + ": missing (" + ec.message() + ")";
                 return false;
             }
             if (item.contains("bytes") && size != item.at("bytes").get<uintmax_t>()) {
-                error = file.string() + ": damaged (" + std::to_string(size) + " bytes, " +
+                error = it.file.string() + ": damaged (" + std::to_string(size) + " bytes, " +
                         std::to_string(item.at("bytes").get<uintmax_t>()) + " expected)";
                 return false;
             }
-            if (!load_file(command, file, error))
-                return false;
+            items.push_back(std::move(it));
         }
+    } catch (const json::exception &e) {
+        error = jfile.string() + ": " + e.what();
+        return false;
+    }
+    return true;
+}
+
+bool read_pack(const std::string &dir, pack_info &info, std::string &error)
+{
+    std::vector<pack_item> items;
+    json j;
+    return read_json(dir, info, items, j, error);
+}
+
+bool load_pack(const std::string &dir, pack_info &info, std::string &error)
+{
+    exercise_engine();
+    std::vector<pack_item> items;
+    json j;
+    if (!read_json(dir, info, items, j, error))
+        return false;
+    fs::path jfile = fs::path(dir) / "pack.json";
+    loaded_pack = pack_info{};
+    person_attributes.clear();
+    uninstall(vfile_table[NVFILES - 1].filebits);   // whatever an earlier pack left
+    synstat = userstat = 0;
+    try {
+        for (const json &p : j.value("persons", json::array()))
+            person_attributes[p.value("id", "")] = p.value("attributes", "");
+        for (const pack_item &item : items)
+            if (!load_file(item.command, item.file, error))
+                return false;
         // The drill's own scores: any error costs something.
         std::vector<int> scores = j.value("scores", std::vector<int>{4, 4, 3, 2, 1, 1});
         scores.resize(6, 1);

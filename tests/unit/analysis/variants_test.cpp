@@ -179,6 +179,28 @@ TEST_F(Variants, WholeTypeCoversItsValues)
     EXPECT_EQ(newlines(), (lines{"Det", "N", "1", "-1", "V", "2", "1", "2", "2"}));
 }
 
+// Clearing and making the modifiers again leave nothing of a class the
+// next file does not name, whichever rows the earlier file filled.
+TEST_F(Variants, ClearingLeavesNoRowBehind)
+{
+    int det = lookup_terminal("Det"), n = lookup_terminal("N"), v = lookup_terminal("V");
+    merrors("V p2 p1 )\nN number )\n");
+    ASSERT_EQ(mrmod[v][0][0], 1);
+    clear_mrdata();
+    merrors("Det sg )\n");
+    for (int c : {n, v}) {
+        EXPECT_EQ(std::vector<int>(mrdata[c], mrdata[c] + 4), (std::vector<int>{0, 0, 0, 0})) << c;
+        EXPECT_EQ(mrmod[c][0][0], 0) << c;
+        EXPECT_EQ(mrmod[c][1][0], 0) << c;
+    }
+    EXPECT_EQ(mrmod[det][0][0], 1);
+    EXPECT_EQ(mrmod[det][1][0], 1);
+    clear_mrdata();
+    mrmodify();
+    EXPECT_EQ(mrmod[det][0][0], 0);
+    EXPECT_EQ(mrdata[det][0], 0);
+}
+
 TEST_F(Variants, MorphErrorMessages)
 {
     std::string many = "Det";

@@ -1,6 +1,7 @@
 // The French pack through the exercise layer: questions within a selection,
 // answers analysed, the same seed giving the same questions, and a missing
-// or damaged file refused with its name.
+// or damaged file refused with its name (by reading the pack to offer it
+// too).
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -244,8 +245,13 @@ TEST_F(FrenchPack, MissingOrDamagedFilesAreNamed)
     fs::copy(info.dir, copy);
     fs::remove(copy / "fr.mo");
     pack_info other;
+    EXPECT_FALSE(read_pack(copy.string(), other, error));
+    EXPECT_NE(error.find("fr.mo"), std::string::npos) << error;
     EXPECT_FALSE(load_pack(copy.string(), other, error));
     EXPECT_NE(error.find("fr.mo"), std::string::npos) << error;
+    // Found before anything is loaded: the pack loaded before stays usable.
+    EXPECT_EQ(loaded_pack.dir, info.dir);
+    EXPECT_FALSE(ask({"present", "1s", ""}).expected.empty());
 
     fs::copy(fs::path(info.dir) / "fr.mo", copy / "fr.mo");
     fs::resize_file(copy / "verbs.le", fs::file_size(copy / "verbs.le") / 2);
@@ -261,6 +267,11 @@ TEST_F(FrenchPack, MissingOrDamagedFilesAreNamed)
     }
     text.replace(text.find("p1.sg"), 5, "p9.sg");
     std::ofstream(copy / "fr.le", std::ios::binary) << text;
+    // Reading a pack to offer it loads nothing, so finds no such fault.
+    ASSERT_TRUE(read_pack(copy.string(), other, error)) << error;
+    EXPECT_EQ(other.name, "fr");
+    EXPECT_EQ(other.tenses.size(), info.tenses.size());
+    EXPECT_EQ(loaded_pack.dir, info.dir);
     EXPECT_FALSE(load_pack(copy.string(), other, error));
     EXPECT_NE(error.find("fr.le"), std::string::npos) << error;
     EXPECT_NE(error.find("Unknown attribute"), std::string::npos) << error;
