@@ -58,6 +58,7 @@ inline constexpr int NSORTTABLES = 3;          // sort collations chosen by SKEY
 // Engine.
 inline constexpr int IDENTSIZE = 40;           // identbuf: 39 characters and a zero
 inline constexpr int TOKQSIZE = 45;            // tokens queued from one character
+inline constexpr int READBUFSIZE = 65536;      // bytes of a description file read at once
 inline constexpr int MAXINCLUDE = 5;           // files open at once, the top one included
 inline constexpr int NFILESTACK = 6;
 inline constexpr int INCNAMESIZE = 80;         // an included file's name: 79 characters

@@ -126,6 +126,17 @@ struct fileinf {
     std::FILE *fptr;
     std::string f_name;
     int f_line;                       // 1 + line ends read
+    std::unique_ptr<unsigned char[]> buf;  // READBUFSIZE bytes read ahead (kept for the next file)
+    const unsigned char *at, *end;    // the part of buf not yet read
+    bool ended;                       // the file gave its last byte
+};
+
+// A token handed out in a run (v_run): its code and, for an identifier, its
+// characters, which stay valid until the next v_next.
+struct runtoken {
+    int code;
+    const char *text;
+    int len;
 };
 
 struct macrodef {
@@ -153,7 +164,7 @@ extern int v_stat;                    // reader status: 1 after an include faile
 bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
 int v_peep();
 void v_next();
-int v_quoted(char *out, int max);
+int v_run(runtoken *out, int max);
 int str2tok();
 const char *tok2str(int token);
 void closefile();

@@ -225,10 +225,19 @@ struct entryreader {
         for (; *s; s++)
             put(static_cast<unsigned char>(*s));
     }
-    void position(const char *s)
+    void puts(const char *s, size_t n)
     {
-        for (; *s && poslen < FILEPOSSIZE - 1; s++)
-            file_position[poslen++] = *s;
+        if (n > static_cast<size_t>(DICTBUFSIZE - 1 - dictptr)) {
+            toolong = true;           // the entry is dropped: what is kept does not matter
+            return;
+        }
+        std::memcpy(dictbuf + dictptr, s, n);
+        dictptr += static_cast<int>(n);
+    }
+    void position(const char *s, size_t n)
+    {
+        for (size_t i = 0; i < n && poslen < FILEPOSSIZE - 1; i++)
+            file_position[poslen++] = s[i];
         file_position[poslen] = 0;
     }
     void compchar(unsigned char c)
@@ -280,11 +289,11 @@ struct entryreader {
         separators++;
         field++;
     }
-    void attribute(int tok)
+    void attribute(int tok, const char *word)
     {
         if (tok == TIDENT) {
-            if (!lookup_attr(identbuf)) {
-                d_err("Unknown attribute", identbuf);
+            if (!lookup_attr(word)) {
+                d_err("Unknown attribute", word);
                 failed = true;
                 return;
             }
@@ -300,7 +309,9 @@ struct entryreader {
             failed = true;
         }
     }
-    void token(int tok)
+    // A token; a word's characters are the n at word, which ends there
+    // with a zero (the word of an identifier).
+    void token(int tok, const char *word, size_t n)
     {
         any = true;
         if (tok == '|') {
@@ -310,36 +321,36 @@ struct entryreader {
         switch (field) {
         case 1:
             if (tok == TIDENT) {
-                puts(identbuf);
-                position(identbuf);
+                puts(word, n);
+                position(word, n);
             } else {
                 put(static_cast<unsigned char>(tok));
-                char c[2] = {static_cast<char>(tok), 0};
-                position(c);
+                char c = static_cast<char>(tok);
+                position(&c, 1);
             }
             break;
         case 2:
             if (tok == TIDENT) {
-                puts(identbuf);
-                for (const char *s = identbuf; *s && termlen < IDENTSIZE - 1; s++)
-                    terminal[termlen++] = *s;
+                puts(word, n);
+                for (size_t i = 0; i < n && termlen < IDENTSIZE - 1; i++)
+                    terminal[termlen++] = word[i];
                 terminal[termlen] = 0;
             } else {
                 put(static_cast<unsigned char>(tok));
             }
             break;
         case 3:
-            attribute(tok);
+            attribute(tok, word);
             break;
         case 4:
             if (tok == TIDENT && !freqseen) {
                 freqseen = true;
-                puts(fourdigits(static_cast<int>(std::min(std::atol(identbuf), 99999L))));
+                puts(fourdigits(static_cast<int>(std::min(std::atol(word), 99999L))));
             }
             break;
         default:
             if (tok == TIDENT)
-                puts(identbuf);
+                puts(word, n);
             else
                 put(static_cast<unsigned char>(tok));
             break;
@@ -465,7 +476,7 @@ static void indexentry(int t, recnode *node)
         indexword(ix, place);
 }
 
-inline constexpr int QUOTEDRUN = 64;  // characters of quoted text taken at once
+inline constexpr int TOKENRUN = 64;   // tokens taken from the reader at once
 
 int readentry(int linktolexicon)
 {
@@ -482,13 +493,20 @@ int readentry(int linktolexicon)
             break;
         }
         if (!e.failed)
-            e.token(tok);
-        // The rest of a quoted text comes as one run, its characters each
-        // taken as the token it would have been.
-        char run[QUOTEDRUN];
-        for (int n; (n = v_quoted(run, QUOTEDRUN)) > 0;)
-            for (int i = 0; i < n && !e.failed; i++)
-                e.token(static_cast<unsigned char>(run[i]));
+            e.token(tok, identbuf, tok == TIDENT ? std::strlen(identbuf) : 0);
+        // The tokens after it on the line come in runs straight from the
+        // file; a word of a run is given its ending zero here.
+        runtoken run[TOKENRUN];
+        char word[IDENTSIZE] = "";
+        for (int n; (n = v_run(run, TOKENRUN)) > 0;)
+            for (int i = 0; i < n && !e.failed; i++) {
+                const runtoken &r = run[i];
+                if (r.code == TIDENT) {
+                    std::memcpy(word, r.text, static_cast<size_t>(r.len));
+                    word[r.len] = 0;
+                }
+                e.token(r.code, word, r.code == TIDENT ? static_cast<size_t>(r.len) : 0);
+            }
         v_next();
     }
     dictbuf[dictptr] = 0;

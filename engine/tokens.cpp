@@ -99,6 +99,45 @@ void setposition(const char *fmt, ...)
 
 // ------------------------------------------------------------ characters
 
+// The next byte of a file without taking it, EOFCH at its end. The file is
+// read READBUFSIZE bytes at a time.
+static int peekfile(fileinf &f)
+{
+    if (f.at < f.end)
+        return *f.at;
+    if (f.ended || f.fptr == nullptr || !f.buf)
+        return EOFCH;
+    size_t n = std::fread(f.buf.get(), 1, READBUFSIZE, f.fptr);
+    f.at = f.buf.get();
+    f.end = f.at + n;
+    if (n == 0) {
+        f.ended = true;
+        return EOFCH;
+    }
+    return *f.at;
+}
+
+// A file opened at a level of the stack, its buffer made or kept.
+static void startfile(fileinf &f, std::FILE *fp, const char *name)
+{
+    if (!f.buf)
+        f.buf = std::make_unique<unsigned char[]>(READBUFSIZE);
+    f.fptr = fp;
+    f.f_name = name;
+    f.f_line = 1;
+    f.at = f.end = f.buf.get();
+    f.ended = false;
+}
+
+static void stopfile(fileinf &f)
+{
+    if (f.fptr != nullptr)
+        std::fclose(f.fptr);
+    f.fptr = nullptr;
+    f.at = f.end;
+    f.ended = true;
+}
+
 static int getone()
 {
     while (macroptr > 0) {
@@ -119,8 +158,12 @@ static int getone()
     }
     if (fsptr < 0)
         return EOFCH;
-    int c = getc_unlocked(filestack[fsptr].fptr);
-    return c == EOF || c == 255 ? EOFCH : c;
+    fileinf &f = filestack[fsptr];
+    int c = peekfile(f);
+    if (c == EOFCH)
+        return EOFCH;
+    f.at++;
+    return c == 255 ? EOFCH : c;
 }
 
 static void countline()
@@ -231,9 +274,7 @@ void closefile()
         return;
     fileinf &f = filestack[fsptr];
     report(f.f_name.c_str(), f.f_line - 1);
-    if (f.fptr != nullptr)
-        std::fclose(f.fptr);
-    f.fptr = nullptr;
+    stopfile(f);
 }
 
 static void endfile()
@@ -248,9 +289,7 @@ static void endfile()
 void closeall()
 {
     for (; fsptr >= 0; fsptr--) {
-        if (filestack[fsptr].fptr != nullptr)
-            std::fclose(filestack[fsptr].fptr);
-        filestack[fsptr].fptr = nullptr;
+        stopfile(filestack[fsptr]);
         filestack[fsptr].f_name.clear();
     }
     pushback = NOCHAR;
@@ -350,39 +389,43 @@ static void include()
         return;
     }
     fsptr++;
-    filestack[fsptr].fptr = f;
-    filestack[fsptr].f_name = name;
-    filestack[fsptr].f_line = 1;
+    startfile(filestack[fsptr], f, name);
     placestale = true;
 }
 
 // ----------------------------------------------------------------- tokens
 
 // The rows of tokentable by the first character of their word, so that an
-// identifier is compared only with the keywords that start like it.
+// identifier is compared only with the keywords that start like it and have
+// its length.
 struct keywordrows {
     int count[256] = {};
     unsigned char row[256][NTOKENWORDS];
+    size_t length[NTOKENWORDS];
     keywordrows()
     {
         for (int i = 0; i < NTOKENWORDS - 1; i++) {
             auto c = static_cast<unsigned char>(tokentable[i].tokenword[0]);
             row[c][count[c]++] = static_cast<unsigned char>(i);
+            length[i] = std::strlen(tokentable[i].tokenword);
         }
     }
 };
+static const keywordrows keywords;
 
-int str2tok()
+// The keyword code of the n characters at s, 0 for an identifier.
+static int keyword(const char *s, size_t n)
 {
-    static const keywordrows rows;
-    auto c = static_cast<unsigned char>(identbuf[0]);
-    for (int k = 0; k < rows.count[c]; k++) {
-        const tokenelement &e = tokentable[rows.row[c][k]];
-        if (std::strcmp(e.tokenword, identbuf) == 0)
-            return static_cast<unsigned char>(e.token);
+    auto c = static_cast<unsigned char>(s[0]);
+    for (int k = 0; k < keywords.count[c]; k++) {
+        int i = keywords.row[c][k];
+        if (keywords.length[i] == n && std::memcmp(tokentable[i].tokenword, s, n) == 0)
+            return static_cast<unsigned char>(tokentable[i].token);
     }
     return 0;
 }
+
+int str2tok() { return keyword(identbuf, std::strlen(identbuf)); }
 
 // Ends the identifier that character c delimited. True when c was held back
 // behind a macro's text, so that the macro stands where its name stood.
@@ -515,18 +558,12 @@ static void plain(int c)
     if (identchar(c)) {
         addident(c);
         // The rest of a word comes straight from the file: a round of the
-        // queue per character would cost more than the word itself.
-        while (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
-            int d = getc_unlocked(filestack[fsptr].fptr);
-            if (d == EOF || d == 255) {
-                pushback = EOFCH;
-            } else if (!identchar(d)) {
-                pushback = d;
-            } else {
+        // queue per character would cost more than the word itself. The
+        // character that ends it stays in the file's buffer.
+        if (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
+            fileinf &f = filestack[fsptr];
+            for (int d; (d = peekfile(f)) != EOFCH && d != 255 && identchar(d); f.at++)
                 addident(d);
-                continue;
-            }
-            break;
         }
         return;
     }
@@ -650,42 +687,77 @@ void v_next()
     fill();
 }
 
-// The ordinary characters of quoted text that follow the token at the head
-// of the queue, up to max of them, straight from the file into out (the
-// character that ends them is held back): they are the tokens the queue
-// would hand out one by one, each its own character, all on the head's
-// line. Nothing is taken unless the head is the queue's only token, read
-// in quoted text from the file itself (no macro text pending). Returns
-// how many were taken.
-int v_quoted(char *out, int max)
+// The tokens that follow the token at the head of the queue on its line, up
+// to max of them, straight from the file's buffer into out: words, the
+// characters that stand for themselves, and quote marks with the ordinary
+// characters between them, each the token the queue would hand out. The run
+// stops before whatever the queue must see itself: a line end, a comment or
+// brace, a macro or directive, a word too long or running on past the
+// buffer, a quote long enough to be warned about, a character warned about,
+// the file's end. Nothing is taken unless the head is the queue's only
+// token, read from the file itself (no macro text pending). Returns how many
+// were taken; their words stay valid until the next v_next or v_run.
+int v_run(runtoken *out, int max)
 {
-    if (istate != 1 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
+    if (istate == 2 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
         return 0;
-    std::FILE *f = filestack[fsptr].fptr;
+    fileinf &f = filestack[fsptr];
+    if (peekfile(f) == EOFCH)         // the words of an earlier run are used: the buffer may be read again
+        return 0;
+    const unsigned char *p = f.at;
+    const unsigned char *const end = f.end;
     int n = 0;
-    while (n < max) {
-        int d = getc_unlocked(f);
-        switch (d) {
-        case EOF:
-        case 255:
-            pushback = EOFCH;
-            break;
-        case '"':
-        case '\n':
-        case '\t':
-        case '\r':
-        case '{':
-        case '|':
-        case '}':
-            pushback = d;
-            break;
-        default:
-            out[n++] = static_cast<char>(d);
+    while (n < max && p < end) {
+        int c = *p;
+        if (istate == 1) {
+            if (c == '"') {
+                if (ccount > 80)
+                    break;
+                istate = 0;
+                out[n++] = {TQUOTE, nullptr, 0};
+            } else if (c == '\n' || c == '\t' || c == '\r' || c == '{' || c == '|' || c == '}' ||
+                       c == 255) {
+                break;
+            } else {
+                ccount++;
+                out[n++] = {c, nullptr, 0};
+            }
+            p++;
             continue;
         }
-        break;
+        if (c == ' ' || c == '\t' || c == '\r') {
+            p++;
+            continue;
+        }
+        if (c == '\n' || c == '{' || c == '}' || c == '%' || c == 255)
+            break;
+        if (c == '"') {
+            istate = 1;
+            ccount = 0;
+            out[n++] = {TQUOTE, nullptr, 0};
+            p++;
+            continue;
+        }
+        if (!identchar(c)) {
+            out[n++] = {c, nullptr, 0};
+            p++;
+            continue;
+        }
+        const unsigned char *w = p;
+        while (w < end && *w != 255 && identchar(*w))
+            w++;
+        // A word is handed out with what the character after it does: that
+        // character warned about, counted as a line end or ending the file
+        // leaves the word to the queue.
+        if (w == end || w - p >= IDENTSIZE || *w == '}' || *w == '\n' || *w == 255)
+            break;
+        const char *word = reinterpret_cast<const char *>(p);
+        auto len = static_cast<size_t>(w - p);
+        int code = keyword(word, len);
+        out[n++] = {code != 0 ? code : TIDENT, word, static_cast<int>(len)};
+        p = w;
     }
-    ccount += n;
+    f.at = p;
     return n;
 }
 
@@ -733,9 +805,7 @@ bool openfile(const char *name, int lfr)
         return false;
     }
     fsptr = 0;
-    filestack[0].fptr = f;
-    filestack[0].f_name = name;
-    filestack[0].f_line = 1;
+    startfile(filestack[0], f, name);
     fill();
     return true;
 }
