@@ -103,6 +103,7 @@ inline constexpr int MAXMPUSHES = 10000;       // texts pushed while one express
 // Lexicon and tree nodes.
 inline constexpr int NTERMINALS = 128;         // terminal_table
 inline constexpr int DICTBUFSIZE = 1024;       // dictbuf: a record of 1023 characters
+inline constexpr int RECORDBLOCK = 65536;      // first block of the loaded lexicon's records
 inline constexpr int NATTRIBARRAY = 25;        // compound attributes of one entry
 inline constexpr int ATTRIBSIZE = 40;          // one encoded compound attribute
 inline constexpr int NLEXATT = 50;             // lexatt: compound attributes of a record

@@ -414,9 +414,25 @@ int readmorphtext(const char *text, size_t len, int tables);  // for fuzzing
 inline constexpr unsigned char ATTRMARK = 25;    // starts a type and value pair in field 3
 inline constexpr unsigned char TYPEONLY = 255;   // value byte of a segment naming a type
 
+// Frees an entry's record unless the record lies in the loaded lexicon's
+// store, which frees its records all together. An owned text (v_text)
+// becomes a record freed with its entry.
+struct recordfree {
+    bool owned = true;
+    recordfree() = default;
+    explicit recordfree(bool own) : owned(own) {}
+    recordfree(std::default_delete<char[]>) {}
+    void operator()(char *p) const
+    {
+        if (owned)
+            delete[] p;
+    }
+};
+using recordtext = std::unique_ptr<char[], recordfree>;
+
 struct recnode {                      // one lexicon entry
     recnode *previous;                // the next older entry of the same terminal
-    v_text recordptr;                 // the entry record (owned)
+    recordtext recordptr;             // the entry record
     int terminal = -1;                // its terminal in the loaded lexicon, -1 a restored entry
 };
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <functional>
+#include <memory_resource>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -33,8 +35,10 @@ t_dict_lookup dict_table[NDICTSLOTS];
 int d_table_count;
 
 // Every entry node of the loaded lexicon and of the restored entries; the
-// lists above only point into these.
-static std::vector<std::unique_ptr<recnode>> lexstore;
+// lists above only point into these. The loaded lexicon's records lie in
+// blocks of their own, given back all together.
+static std::deque<recnode> lexstore;
+static std::pmr::monotonic_buffer_resource lexrecords(static_cast<size_t>(RECORDBLOCK));
 static std::vector<std::unique_ptr<recnode>> restoredstore;
 
 // A lookup's candidates kept for the next lookup that asks the same.
@@ -68,7 +72,7 @@ struct termindex {
 };
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
-static int lastterminal = -1;         // the terminal found last, tried first
+static std::unordered_map<std::string_view, int> terminalindex;  // names in terminal_table
 static size_t keptcandidates;         // candidates held in every terminal's choices
 static size_t keptlists;
 inline constexpr long PROGRESSENTRIES = 10000;  // entries read between progress lines
@@ -79,24 +83,18 @@ static const unsigned char *ubytes(const char *s) { return reinterpret_cast<cons
 
 void clear_terminals()
 {
+    terminalindex.clear();
     for (int i = 0; i < terminal_count; i++)
         std::string().swap(terminal_table[i]);
     terminal_count = 0;
-    lastterminal = -1;
 }
 
 int lookup_terminal(const char *name)
 {
     if (name == nullptr)
         return -1;
-    size_t n = std::strcspn(name, "|");
-    std::string_view want(name, n);
-    if (lastterminal >= 0 && lastterminal < terminal_count && terminal_table[lastterminal] == want)
-        return lastterminal;
-    for (int i = 0; i < terminal_count; i++)
-        if (terminal_table[i] == want)
-            return lastterminal = i;
-    return -1;
+    auto found = terminalindex.find(std::string_view(name, std::strcspn(name, "|")));
+    return found != terminalindex.end() ? found->second : -1;
 }
 
 void read_terminals(const char *filename)
@@ -115,8 +113,11 @@ void read_terminals(const char *filename)
             v_err("Repeated terminal", identbuf, "");
         else if (terminal_count >= NTERMINALS)
             v_err("Too many terminals", identbuf, "");
-        else
-            terminal_table[terminal_count++] = identbuf;
+        else {
+            terminal_table[terminal_count] = identbuf;
+            terminalindex.emplace(terminal_table[terminal_count], terminal_count);
+            terminal_count++;
+        }
     }
     closeall();                       // later messages are about no file
 }
@@ -126,6 +127,7 @@ void read_terminals(const char *filename)
 void initdict()
 {
     lexstore.clear();
+    lexrecords.release();
     lexindex.clear();
     keptcandidates = keptlists = 0;
     dictterm = terminal_count;
@@ -140,6 +142,7 @@ void clearlexicon()
     dictionary.reset();
     lexstore.clear();
     lexstore.shrink_to_fit();
+    lexrecords.release();
     lexindex.clear();
     lexindex.shrink_to_fit();
     keptcandidates = keptlists = 0;
@@ -159,7 +162,8 @@ const char *fourdigits(int n)
 {
     static char digits[5];
     n = std::clamp(n, 0, MAXFREQ);
-    std::snprintf(digits, sizeof digits, "%04d", n);
+    for (int i = 3; i >= 0; i--, n /= 10)
+        digits[i] = static_cast<char>('0' + n % 10);
     return digits;
 }
 
@@ -258,22 +262,21 @@ struct entryreader {
             ncomp++;
     }
     // The compound attributes in order of their first type, each and a blank.
+    // Equal first types keep their order: the sort key ends with the place.
     void writeattributes()
     {
         int order[NATTRIBARRAY];
-        for (int i = 0; i < ncomp; i++)
-            order[i] = i;
-        auto firsttype = [this](int i) {
+        for (int i = 0; i < ncomp; i++) {
             const char *a = attribarray[i];
             const void *m = std::memchr(a, ATTRMARK, static_cast<size_t>(complen[i]));
             const char *p = static_cast<const char *>(m);
-            return p != nullptr && p + 1 < a + complen[i] ? static_cast<unsigned char>(p[1]) : 0;
-        };
-        std::stable_sort(order, order + ncomp,
-                         [&](int a, int b) { return firsttype(a) < firsttype(b); });
+            int type = p != nullptr && p + 1 < a + complen[i] ? static_cast<unsigned char>(p[1]) : 0;
+            order[i] = type * NATTRIBARRAY + i;
+        }
+        std::sort(order, order + ncomp);
         for (int i = 0; i < ncomp; i++) {
-            for (int k = 0; k < complen[order[i]]; k++)
-                put(static_cast<unsigned char>(attribarray[order[i]][k]));
+            int c = order[i] % NATTRIBARRAY;
+            puts(attribarray[c], static_cast<size_t>(complen[c]));
             put(' ');
         }
     }
@@ -309,14 +312,27 @@ struct entryreader {
             failed = true;
         }
     }
-    // A token; a word's characters are the n at word, which ends there
-    // with a zero (the word of an identifier).
+    // A token; an identifier's characters are the n at word. Past field 4
+    // every token is copied as it is.
     void token(int tok, const char *word, size_t n)
     {
         any = true;
-        if (tok == '|') {
+        if (tok == '|')
             separator();
-            return;
+        else if (field <= 4)
+            leading(tok, word, n);
+        else if (tok == TIDENT)
+            puts(word, n);
+        else
+            put(static_cast<unsigned char>(tok));
+    }
+    void leading(int tok, const char *word, size_t n)
+    {
+        char text[IDENTSIZE];           // an attribute or frequency with its ending zero
+        if (tok == TIDENT && field >= 3) {
+            n = std::min(n, sizeof text - 1);
+            std::memcpy(text, word, n);
+            text[n] = 0;
         }
         switch (field) {
         case 1:
@@ -340,19 +356,13 @@ struct entryreader {
             }
             break;
         case 3:
-            attribute(tok, word);
-            break;
-        case 4:
-            if (tok == TIDENT && !freqseen) {
-                freqseen = true;
-                puts(fourdigits(static_cast<int>(std::min(std::atol(word), 99999L))));
-            }
+            attribute(tok, text);
             break;
         default:
-            if (tok == TIDENT)
-                puts(word, n);
-            else
-                put(static_cast<unsigned char>(tok));
+            if (tok == TIDENT && !freqseen) {
+                freqseen = true;
+                puts(fourdigits(static_cast<int>(std::min(std::atol(text), 99999L))));
+            }
             break;
         }
     }
@@ -375,15 +385,18 @@ static int compsign(const unsigned char *s)
     return ' ';
 }
 
-// Field 3 of a record in the decoded form of recnode::attrcode; empty when
-// it does not fit that form.
-static std::string encodeattrs(const char *record)
+// Field 3 of a record (at field3) added to codes in the decoded form of
+// termindex::codes; false, with nothing added, when it does not fit that form.
+static bool encodeattrs(const char *field3, std::string &code)
 {
-    locate_comp(getfieldptr(record, 3));
-    std::string code(1, static_cast<char>(lexatt_index));
+    locate_comp(field3);
+    size_t start = code.size();
+    code += static_cast<char>(lexatt_index);
     for (int k = 0; k < lexatt_index; k++) {
-        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT)
-            return "";
+        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT) {
+            code.resize(start);
+            return false;
+        }
         const unsigned char *p = ubytes(lexatt[k].start);
         code += static_cast<char>(compsign(p));
         code += static_cast<char>(lexatt[k].count);
@@ -396,7 +409,7 @@ static std::string encodeattrs(const char *record)
             }
         }
     }
-    return code;
+    return true;
 }
 
 static recnode *newentry(const char *record)
@@ -404,6 +417,15 @@ static recnode *newentry(const char *record)
     auto node = std::make_unique<recnode>();
     node->recordptr = v_strdup(record);
     return node.release();
+}
+
+// An entry of the loaded lexicon, its record in the store.
+static recnode *newlexentry(const char *record)
+{
+    size_t n = std::strlen(record) + 1;
+    auto *text = static_cast<char *>(lexrecords.allocate(n, 1));
+    std::memcpy(text, record, n);
+    return &lexstore.emplace_back(recnode{nullptr, recordtext(text, recordfree(false))});
 }
 
 // The text of a record that a mandated word is compared with.
@@ -463,15 +485,18 @@ static void indexentry(int t, recnode *node)
 {
     termindex &ix = lexindex[static_cast<size_t>(t)];
     forgetchoices(ix);                // every kept list may gain the entry
-    std::string code = encodeattrs(node->recordptr.get());
     auto place = static_cast<uint32_t>(ix.entries.size());
     node->terminal = t;
     ix.entries.push_back(node);
-    ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
-    ix.codes += code;
     const char *record = node->recordptr.get();
-    ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
-    ix.freq.push_back(digits(record + ix.freqat.back()));
+    const char *field3 = getfieldptr(record, 3);
+    auto at = static_cast<uint32_t>(ix.codes.size());
+    ix.at.push_back(encodeattrs(field3, ix.codes) ? at : NOCODE);
+    const char *field4 = fieldend(field3, 3);
+    if (*field4 != 0)
+        field4++;
+    ix.freqat.push_back(static_cast<uint32_t>(field4 - record));
+    ix.freq.push_back(digits(field4));
     if (ix.worded)
         indexword(ix, place);
 }
@@ -494,19 +519,11 @@ int readentry(int linktolexicon)
         }
         if (!e.failed)
             e.token(tok, identbuf, tok == TIDENT ? std::strlen(identbuf) : 0);
-        // The tokens after it on the line come in runs straight from the
-        // file; a word of a run is given its ending zero here.
+        // The tokens after it on the line come in runs straight from the file.
         runtoken run[TOKENRUN];
-        char word[IDENTSIZE] = "";
         for (int n; (n = v_run(run, TOKENRUN)) > 0;)
-            for (int i = 0; i < n && !e.failed; i++) {
-                const runtoken &r = run[i];
-                if (r.code == TIDENT) {
-                    std::memcpy(word, r.text, static_cast<size_t>(r.len));
-                    word[r.len] = 0;
-                }
-                e.token(r.code, word, r.code == TIDENT ? static_cast<size_t>(r.len) : 0);
-            }
+            for (int i = 0; i < n && !e.failed; i++)
+                e.token(run[i].code, run[i].text, static_cast<size_t>(run[i].len));
         v_next();
     }
     dictbuf[dictptr] = 0;
@@ -536,8 +553,7 @@ int readentry(int linktolexicon)
             d_err("Terminal not found:", e.terminal);
             return 0;
         }
-        recnode *node = newentry(record);
-        lexstore.emplace_back(node);
+        recnode *node = newlexentry(record);
         node->previous = dictionary[t];
         dictionary[t] = node;
         indexentry(t, node);

@@ -1,6 +1,7 @@
 // The token reader of the engine's description files: bytes become one-byte
 // tokens with one token of look-ahead. Handles comments, quoted text, line
 // ends, included files and text macros, and reports into corefile 7.
+#include <array>
 #include <cstdarg>
 #include <cstring>
 #include <exception>
@@ -121,7 +122,8 @@ static int peekfile(fileinf &f)
 static void startfile(fileinf &f, std::FILE *fp, const char *name)
 {
     if (!f.buf)
-        f.buf = std::make_unique<unsigned char[]>(READBUFSIZE);
+        f.buf = std::make_unique_for_overwrite<unsigned char[]>(READBUFSIZE);
+    std::setvbuf(fp, nullptr, _IONBF, 0);  // the blocks are read into buf itself
     f.fptr = fp;
     f.f_name = name;
     f.f_line = 1;
@@ -687,6 +689,24 @@ void v_next()
     fill();
 }
 
+// What a run does with each byte, outside quotes (row 0) and within them.
+enum : unsigned char { RSELF, RSKIP, RWORD, RQUOTE, RSTOP };
+static constexpr std::array<std::array<unsigned char, 256>, 2> runkind = [] {
+    std::array<std::array<unsigned char, 256>, 2> t{};
+    for (int c = 0; c < 256; c++) {
+        t[0][c] = (charkind[c] & KWORD) != 0 ? RWORD : RSELF;
+        t[1][c] = RSELF;
+    }
+    for (int c : {' ', '\t', '\r'})
+        t[0][c] = RSKIP;
+    for (unsigned char c : {'\n', '{', '}', '%', '\xff'})
+        t[0][c] = RSTOP;
+    for (unsigned char c : {'\n', '\t', '\r', '{', '|', '}', '\xff'})
+        t[1][c] = RSTOP;
+    t[0]['"'] = t[1]['"'] = RQUOTE;
+    return t;
+}();
+
 // The tokens that follow the token at the head of the queue on its line, up
 // to max of them, straight from the file's buffer into out: words, the
 // characters that stand for themselves, and quote marks with the ordinary
@@ -706,57 +726,52 @@ int v_run(runtoken *out, int max)
         return 0;
     const unsigned char *p = f.at;
     const unsigned char *const end = f.end;
+    int state = istate;
+    int count = ccount;
     int n = 0;
     while (n < max && p < end) {
         int c = *p;
-        if (istate == 1) {
-            if (c == '"') {
-                if (ccount > 80)
-                    break;
-                istate = 0;
-                out[n++] = {TQUOTE, nullptr, 0};
-            } else if (c == '\n' || c == '\t' || c == '\r' || c == '{' || c == '|' || c == '}' ||
-                       c == 255) {
-                break;
-            } else {
-                ccount++;
-                out[n++] = {c, nullptr, 0};
-            }
-            p++;
-            continue;
-        }
-        if (c == ' ' || c == '\t' || c == '\r') {
-            p++;
-            continue;
-        }
-        if (c == '\n' || c == '{' || c == '}' || c == '%' || c == 255)
-            break;
-        if (c == '"') {
-            istate = 1;
-            ccount = 0;
-            out[n++] = {TQUOTE, nullptr, 0};
-            p++;
-            continue;
-        }
-        if (!identchar(c)) {
+        switch (runkind[static_cast<size_t>(state)][c]) {
+        case RSELF:
+            count += state;           // characters within quotes are counted
             out[n++] = {c, nullptr, 0};
             p++;
             continue;
+        case RSKIP:
+            p++;
+            continue;
+        case RQUOTE:
+            if (state == 1 && count > 80)
+                break;                // the queue warns about it
+            if (state == 0)
+                count = 0;
+            state = 1 - state;
+            out[n++] = {TQUOTE, nullptr, 0};
+            p++;
+            continue;
+        case RWORD: {
+            const unsigned char *w = p + 1;
+            while (w < end && identchar(*w))
+                w++;
+            // A word is handed out with what the character after it does:
+            // that character warned about, counted as a line end or ending
+            // the file leaves the word to the queue.
+            if (w == end || w - p >= IDENTSIZE || *w == '}' || *w == '\n' || *w == 255)
+                break;
+            const char *word = reinterpret_cast<const char *>(p);
+            auto len = static_cast<size_t>(w - p);
+            int code = keyword(word, len);
+            out[n++] = {code != 0 ? code : TIDENT, word, static_cast<int>(len)};
+            p = w;
+            continue;
         }
-        const unsigned char *w = p;
-        while (w < end && *w != 255 && identchar(*w))
-            w++;
-        // A word is handed out with what the character after it does: that
-        // character warned about, counted as a line end or ending the file
-        // leaves the word to the queue.
-        if (w == end || w - p >= IDENTSIZE || *w == '}' || *w == '\n' || *w == 255)
+        default:
             break;
-        const char *word = reinterpret_cast<const char *>(p);
-        auto len = static_cast<size_t>(w - p);
-        int code = keyword(word, len);
-        out[n++] = {code != 0 ? code : TIDENT, word, static_cast<int>(len)};
-        p = w;
+        }
+        break;
     }
+    istate = state;
+    ccount = count;
     f.at = p;
     return n;
 }
