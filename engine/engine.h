@@ -132,7 +132,10 @@ struct fileinf {
 };
 
 // A token handed out in a run (v_run): its code and, for an identifier, its
-// characters, which stay valid until the next v_next.
+// characters, which stay valid until the next v_next or v_run. RUNCHARS
+// stands for characters that are each their own token, or (when the run
+// was asked to merge) for the text of several tokens to be copied as it is.
+inline constexpr int RUNCHARS = -1;
 struct runtoken {
     int code;
     const char *text;
@@ -164,7 +167,7 @@ extern int v_stat;                    // reader status: 1 after an include faile
 bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
 int v_peep();
 void v_next();
-int v_run(runtoken *out, int max);
+int v_run(runtoken *out, int max, bool merge);
 int str2tok();
 const char *tok2str(int token);
 void closefile();

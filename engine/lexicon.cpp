@@ -326,6 +326,17 @@ struct entryreader {
         else
             put(static_cast<unsigned char>(tok));
     }
+    // Characters that are each a token, or past field 4 the text of tokens.
+    void chars(const char *text, size_t n)
+    {
+        if (field > 4) {
+            any = true;
+            puts(text, n);
+            return;
+        }
+        for (size_t i = 0; i < n && !failed; i++)
+            token(static_cast<unsigned char>(text[i]), nullptr, 0);
+    }
     void leading(int tok, const char *word, size_t n)
     {
         char text[IDENTSIZE];           // an attribute or frequency with its ending zero
@@ -519,11 +530,17 @@ int readentry(int linktolexicon)
         }
         if (!e.failed)
             e.token(tok, identbuf, tok == TIDENT ? std::strlen(identbuf) : 0);
-        // The tokens after it on the line come in runs straight from the file.
+        // The tokens after it on the line come in runs straight from the
+        // file; past field 4 they come as the text to copy.
         runtoken run[TOKENRUN];
-        for (int n; (n = v_run(run, TOKENRUN)) > 0;)
-            for (int i = 0; i < n && !e.failed; i++)
-                e.token(run[i].code, run[i].text, static_cast<size_t>(run[i].len));
+        for (int n; (n = v_run(run, TOKENRUN, e.field > 4)) > 0;)
+            for (int i = 0; i < n && !e.failed; i++) {
+                const runtoken &r = run[i];
+                if (r.code == RUNCHARS)
+                    e.chars(r.text, static_cast<size_t>(r.len));
+                else
+                    e.token(r.code, r.text, static_cast<size_t>(r.len));
+            }
         v_next();
     }
     dictbuf[dictptr] = 0;

@@ -710,16 +710,22 @@ static constexpr std::array<std::array<unsigned char, 256>, 2> runkind = [] {
 // The tokens that follow the token at the head of the queue on its line, up
 // to max of them, straight from the file's buffer into out: words, the
 // characters that stand for themselves, and quote marks with the ordinary
-// characters between them, each the token the queue would hand out. The run
-// stops before whatever the queue must see itself: a line end, a comment or
-// brace, a macro or directive, a word too long or running on past the
-// buffer, a quote long enough to be warned about, a character warned about,
-// the file's end. Nothing is taken unless the head is the queue's only
-// token, read from the file itself (no macro text pending). Returns how many
-// were taken; their words stay valid until the next v_next or v_run.
-int v_run(runtoken *out, int max)
+// characters between them, each the token the queue would hand out, except
+// that characters each their own token come together as RUNCHARS ("|"
+// outside quotes always comes alone). Asked to
+// merge, the run also puts into RUNCHARS the words that are no keywords and
+// the quote marks: every token but "|" whose text a reader copies as it is.
+// A blank outside quotes ends a RUNCHARS. The run stops before
+// whatever the queue must see itself: a line end, a comment or brace, a
+// macro or directive, a word too long or running on past the buffer, a
+// quote long enough to be warned about, a character warned about, the
+// file's end. Nothing is taken unless the head is the queue's only token,
+// read from the file itself (no macro text pending). Returns how many were
+// taken.
+int v_run(runtoken *out, int max, bool merge)
 {
-    if (istate == 2 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
+    if (max < 2 || istate == 2 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR ||
+        fsptr < 0)
         return 0;
     fileinf &f = filestack[fsptr];
     if (peekfile(f) == EOFCH)         // the words of an earlier run are used: the buffer may be read again
@@ -729,15 +735,31 @@ int v_run(runtoken *out, int max)
     int state = istate;
     int count = ccount;
     int n = 0;
-    while (n < max && p < end) {
+    const unsigned char *span = nullptr;  // where the RUNCHARS being gathered start
+    auto endspan = [&]() {
+        if (span != nullptr)
+            out[n++] = {RUNCHARS, reinterpret_cast<const char *>(span), static_cast<int>(p - span)};
+        span = nullptr;
+    };
+    auto token = [&](int code, const unsigned char *text, size_t len) {
+        endspan();
+        out[n++] = {code, reinterpret_cast<const char *>(text), static_cast<int>(len)};
+    };
+    while (n < max - 1 && p < end) {
         int c = *p;
         switch (runkind[static_cast<size_t>(state)][c]) {
         case RSELF:
-            count += state;           // characters within quotes are counted
-            out[n++] = {c, nullptr, 0};
+            if (state == 0 && c == '|') {
+                token(c, nullptr, 0);
+            } else {
+                count += state;       // characters within quotes are counted
+                if (span == nullptr)
+                    span = p;
+            }
             p++;
             continue;
         case RSKIP:
+            endspan();
             p++;
             continue;
         case RQUOTE:
@@ -746,7 +768,10 @@ int v_run(runtoken *out, int max)
             if (state == 0)
                 count = 0;
             state = 1 - state;
-            out[n++] = {TQUOTE, nullptr, 0};
+            if (!merge)
+                token(TQUOTE, nullptr, 0);
+            else if (span == nullptr)
+                span = p;
             p++;
             continue;
         case RWORD: {
@@ -758,10 +783,14 @@ int v_run(runtoken *out, int max)
             // the file leaves the word to the queue.
             if (w == end || w - p >= IDENTSIZE || *w == '}' || *w == '\n' || *w == 255)
                 break;
-            const char *word = reinterpret_cast<const char *>(p);
             auto len = static_cast<size_t>(w - p);
-            int code = keyword(word, len);
-            out[n++] = {code != 0 ? code : TIDENT, word, static_cast<int>(len)};
+            int code = keyword(reinterpret_cast<const char *>(p), len);
+            if (merge && code == 0) {
+                if (span == nullptr)
+                    span = p;
+            } else {
+                token(code != 0 ? code : TIDENT, p, len);
+            }
             p = w;
             continue;
         }
@@ -770,6 +799,7 @@ int v_run(runtoken *out, int max)
         }
         break;
     }
+    endspan();
     istate = state;
     ccount = count;
     f.at = p;
