@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <memory_resource>
+#include <optional>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -34,11 +36,53 @@ int lastrestored = -1;
 t_dict_lookup dict_table[NDICTSLOTS];
 int d_table_count;
 
-// Every entry node of the loaded lexicon and of the restored entries; the
-// lists above only point into these. The loaded lexicon's records lie in
-// blocks of their own, given back all together.
-static std::deque<recnode> lexstore;
-static std::pmr::monotonic_buffer_resource lexrecords(static_cast<size_t>(RECORDBLOCK));
+// The loaded lexicon's entries, each node with its record after it, lie in
+// a store given back all together; a node of the store owns nothing, so
+// none is destroyed by itself. A big lexicon file's entries go first into
+// whole huge pages (when the system has them): hundreds of page faults
+// would cost more than reading the file. The restored entries are owned
+// one by one. The lists above only point into these.
+namespace {
+struct hugeblock {
+    char *at = nullptr;
+    size_t size = 0;
+    hugeblock() = default;
+    hugeblock(const hugeblock &) = delete;
+    hugeblock &operator=(const hugeblock &) = delete;
+    ~hugeblock() { clear(); }
+    void clear()
+    {
+        if (at != nullptr)
+            munmap(at, size);
+        at = nullptr;
+        size = 0;
+    }
+    // At least n bytes on a huge page boundary; false if none could be had.
+    bool map(size_t n)
+    {
+        clear();
+        size = (n + HUGEPAGE - 1) / HUGEPAGE * HUGEPAGE;
+        void *m = mmap(nullptr, size + HUGEPAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                       -1, 0);
+        if (m == MAP_FAILED) {
+            size = 0;
+            return false;
+        }
+        auto start = reinterpret_cast<uintptr_t>(m);
+        uintptr_t aligned = (start + HUGEPAGE - 1) / HUGEPAGE * HUGEPAGE;
+        if (aligned > start)
+            munmap(m, aligned - start);
+        if (aligned + size < start + size + HUGEPAGE)
+            munmap(reinterpret_cast<void *>(aligned + size), start + HUGEPAGE - aligned);
+        at = reinterpret_cast<char *>(aligned);
+        madvise(at, size, MADV_HUGEPAGE);
+        return true;
+    }
+};
+}  // namespace
+static hugeblock lexhuge;
+static std::optional<std::pmr::monotonic_buffer_resource> lexrecords;
+static long lexentries;               // entries in the store
 static std::vector<std::unique_ptr<recnode>> restoredstore;
 
 // A lookup's candidates kept for the next lookup that asks the same.
@@ -124,10 +168,19 @@ void read_terminals(const char *filename)
 
 // ------------------------------------------------------------ lexicon store
 
+// The store emptied, the first file to be read into it of filesize bytes.
+static void newstore(int64_t filesize)
+{
+    lexentries = 0;
+    lexrecords.emplace(static_cast<size_t>(RECORDBLOCK));  // before the huge block it used goes
+    lexhuge.clear();
+    if (filesize >= HUGESTOREMIN && lexhuge.map(static_cast<size_t>(filesize)))
+        lexrecords.emplace(lexhuge.at, lexhuge.size);
+}
+
 void initdict()
 {
-    lexstore.clear();
-    lexrecords.release();
+    newstore(0);
     lexindex.clear();
     keptcandidates = keptlists = 0;
     dictterm = terminal_count;
@@ -140,9 +193,7 @@ void clearlexicon()
     lt_cleanup(0);                    // a suspended transformation holds places in the lists
     clear_SE_PRE(1);                  // so do the generated trees' lookups and the preselection
     dictionary.reset();
-    lexstore.clear();
-    lexstore.shrink_to_fit();
-    lexrecords.release();
+    newstore(0);
     lexindex.clear();
     lexindex.shrink_to_fit();
     keptcandidates = keptlists = 0;
@@ -434,9 +485,11 @@ static recnode *newentry(const char *record)
 static recnode *newlexentry(const char *record)
 {
     size_t n = std::strlen(record) + 1;
-    auto *text = static_cast<char *>(lexrecords.allocate(n, 1));
+    void *entry = lexrecords->allocate(sizeof(recnode) + n, alignof(recnode));
+    char *text = static_cast<char *>(entry) + sizeof(recnode);
     std::memcpy(text, record, n);
-    return &lexstore.emplace_back(recnode{nullptr, recordtext(text, recordfree(false))});
+    lexentries++;
+    return new (entry) recnode{nullptr, recordtext(text, recordfree(false))};
 }
 
 // The text of a record that a mandated word is compared with.
@@ -598,6 +651,9 @@ void readdict(const char *filename)
         initdict();
     if (!openfile(filename, 1))
         return;
+    struct stat st;
+    if (lexentries == 0 && fsptr == 0 && fstat(fileno(filestack[0].fptr), &st) == 0)
+        newstore(st.st_size);
     while (v_peep() != TEOF) {
         if (readentry(1) && ++numentries % PROGRESSENTRIES == 0) {
             char msg[ENGLINESIZE];
@@ -989,7 +1045,7 @@ static const candlist &candidates(t_dict_lookup *lookup, int terminal)
     collect(ix, leaf, pattern, fields, scratchlist);
     // What is kept stays below four candidates per entry of the lexicon.
     if (keptlists >= NKEPTLISTS ||
-        keptcandidates + scratchlist.place.size() > 4 * lexstore.size() + NKEPTMIN)
+        keptcandidates + scratchlist.place.size() > 4 * static_cast<size_t>(lexentries) + NKEPTMIN)
         dropchoices();
     keptcandidates += scratchlist.place.size();
     keptlists++;
