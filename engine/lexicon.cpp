@@ -117,6 +117,7 @@ struct termindex {
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
 static std::unordered_map<std::string_view, int> terminalindex;  // names in terminal_table
+static int lastterminal = -1;         // the terminal found last, tried first
 static size_t keptcandidates;         // candidates held in every terminal's choices
 static size_t keptlists;
 inline constexpr long PROGRESSENTRIES = 10000;  // entries read between progress lines
@@ -131,14 +132,18 @@ void clear_terminals()
     for (int i = 0; i < terminal_count; i++)
         std::string().swap(terminal_table[i]);
     terminal_count = 0;
+    lastterminal = -1;
 }
 
 int lookup_terminal(const char *name)
 {
     if (name == nullptr)
         return -1;
-    auto found = terminalindex.find(std::string_view(name, std::strcspn(name, "|")));
-    return found != terminalindex.end() ? found->second : -1;
+    std::string_view want(name, std::strcspn(name, "|"));
+    if (lastterminal >= 0 && lastterminal < terminal_count && terminal_table[lastterminal] == want)
+        return lastterminal;
+    auto found = terminalindex.find(want);
+    return found != terminalindex.end() ? lastterminal = found->second : -1;
 }
 
 void read_terminals(const char *filename)
