@@ -72,8 +72,7 @@ struct hugeblock {
         uintptr_t aligned = (start + HUGEPAGE - 1) / HUGEPAGE * HUGEPAGE;
         if (aligned > start)
             munmap(m, aligned - start);
-        if (aligned + size < start + size + HUGEPAGE)
-            munmap(reinterpret_cast<void *>(aligned + size), start + HUGEPAGE - aligned);
+        munmap(reinterpret_cast<void *>(aligned + size), start + HUGEPAGE - aligned);
         at = reinterpret_cast<char *>(aligned);
         madvise(at, size, MADV_HUGEPAGE);
         return true;
@@ -409,7 +408,7 @@ struct entryreader {
             } else {
                 put(static_cast<unsigned char>(tok));
                 char c = static_cast<char>(tok);
-                position(&c, 1);
+                position(&c, tok != 0 ? 1 : 0);  // a zero byte ends nothing
             }
             break;
         case 2:

@@ -1,6 +1,8 @@
 // The token reader of the engine's description files: bytes become one-byte
 // tokens with one token of look-ahead. Handles comments, quoted text, line
-// ends, included files and text macros, and reports into corefile 7.
+// ends, included files and text macros, and reports into corefile 7. Files
+// are read in blocks; a reader of one entry per line may take the tokens of
+// a line in runs straight from the block.
 #include <array>
 #include <cstdarg>
 #include <cstring>
