@@ -1,6 +1,7 @@
 // Limits of the data model. Every fixed table and buffer of the editor is
 // sized from these; input beyond a limit is cut or refused.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr int NCORE = 20;               // corefiles 0..19
@@ -59,6 +60,7 @@ inline constexpr int NSORTTABLES = 3;          // sort collations chosen by SKEY
 // Engine.
 inline constexpr int IDENTSIZE = 40;           // identbuf: 39 characters and a zero
 inline constexpr int TOKQSIZE = 45;            // tokens queued from one character
+inline constexpr int READBUFSIZE = 65536;      // bytes of a description file read at once
 inline constexpr int MAXINCLUDE = 5;           // files open at once, the top one included
 inline constexpr int NFILESTACK = 6;
 inline constexpr int INCNAMESIZE = 80;         // an included file's name: 79 characters
@@ -103,6 +105,9 @@ inline constexpr int MAXMPUSHES = 10000;       // texts pushed while one express
 // Lexicon and tree nodes.
 inline constexpr int NTERMINALS = 128;         // terminal_table
 inline constexpr int DICTBUFSIZE = 1024;       // dictbuf: a record of 1023 characters
+inline constexpr int RECORDBLOCK = 65536;      // first block of the loaded lexicon's entries
+inline constexpr size_t HUGEPAGE = 2 << 20;    // a huge page of the system's memory
+inline constexpr int64_t HUGESTOREMIN = 3 * HUGEPAGE / 4;  // a lexicon file given huge pages
 inline constexpr int NATTRIBARRAY = 25;        // compound attributes of one entry
 inline constexpr int ATTRIBSIZE = 40;          // one encoded compound attribute
 inline constexpr int NLEXATT = 50;             // lexatt: compound attributes of a record

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include "engine/engine.h"
 
 constinit attr_table_entry attr_table[NATTRTYPES];
@@ -19,6 +21,10 @@ attr_row attr[NATTRROWS];
 int attr_index;
 int all_values = 1, all_decon = 1;
 comp_attr comp_attr_register;
+
+// Each text of q_att_table and the entry that a binary search of the table
+// finds for it (of equal texts, always the same one).
+static std::unordered_map<std::string_view, int> q_att_index;
 
 // Order relations read so far for the type being declared: row a, column b
 // set when a comes before b. Starts as the identity.
@@ -55,6 +61,7 @@ void clearattributes()
     total_types = 1;
     q_att_table.reset();
     q_att_size = 0;
+    q_att_index.clear();
     dropchoices();                    // agreement of the kept candidates may change
 }
 
@@ -142,35 +149,30 @@ static void transclose(attr_table_entry &t)
 
 // -------------------------------------------------------------- lookup
 
-// strcmp's order, compared in place: the names are short and looked up for
-// every attribute of every rule item and guard, where a call costs more than
-// the comparison.
-static int namecmp(const char *a, const char *b)
-{
-    while (*a != 0 && *a == *b) {
-        a++;
-        b++;
-    }
-    return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
-}
-
-int lookup_attr(const char *name)
+static int qsearch(const char *name)
 {
     int lo = 0, hi = q_att_size - 1;
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
-        int c = namecmp(name, q_att_table[mid].text);
-        if (c == 0) {
-            att_class = q_att_table[mid].type;
-            att_value = q_att_table[mid].number;
-            return 1;
-        }
+        int c = std::strcmp(name, q_att_table[mid].text);
+        if (c == 0)
+            return mid;
         if (c < 0)
             hi = mid - 1;
         else
             lo = mid + 1;
     }
-    return 0;
+    return -1;
+}
+
+int lookup_attr(const char *name)
+{
+    auto found = q_att_index.find(name);
+    if (found == q_att_index.end())
+        return 0;
+    att_class = q_att_table[found->second].type;
+    att_value = q_att_table[found->second].number;
+    return 1;
 }
 
 static void buildlookup()
@@ -193,6 +195,10 @@ static void buildlookup()
     for (int i = 1; i < q_att_size; i++)
         if (std::strcmp(q_att_table[i - 1].text, q_att_table[i].text) == 0)
             v_err("Warning: attribute value ", q_att_table[i].text, " duplicated");
+    q_att_index.clear();
+    q_att_index.reserve(static_cast<size_t>(q_att_size));
+    for (int i = 0; i < q_att_size; i++)
+        q_att_index.try_emplace(q_att_table[i].text, qsearch(q_att_table[i].text));
 }
 
 // ------------------------------------------------------- attribute file

@@ -126,6 +126,20 @@ struct fileinf {
     std::FILE *fptr;
     std::string f_name;
     int f_line;                       // 1 + line ends read
+    std::unique_ptr<unsigned char[]> buf;  // READBUFSIZE bytes read ahead (kept for the next file)
+    const unsigned char *at, *end;    // the part of buf not yet read
+    bool ended;                       // the file gave its last byte
+};
+
+// A token handed out in a run (v_run): its code and, for an identifier, its
+// characters, which stay valid until the next v_next or v_run. RUNCHARS
+// stands for characters that are each their own token, or (when the run
+// was asked to merge) for the text of several tokens to be copied as it is.
+inline constexpr int RUNCHARS = -1;
+struct runtoken {
+    int code;
+    const char *text;
+    int len;
 };
 
 struct macrodef {
@@ -153,7 +167,7 @@ extern int v_stat;                    // reader status: 1 after an include faile
 bool openfile(const char *name, int lfr);  // false: could not be opened (reported)
 int v_peep();
 void v_next();
-int v_quoted(char *out, int max);
+int v_run(runtoken *out, int max, bool merge);
 int str2tok();
 const char *tok2str(int token);
 void closefile();
@@ -400,9 +414,25 @@ int readmorphtext(const char *text, size_t len, int tables);  // for fuzzing
 inline constexpr unsigned char ATTRMARK = 25;    // starts a type and value pair in field 3
 inline constexpr unsigned char TYPEONLY = 255;   // value byte of a segment naming a type
 
+// Frees an entry's record unless the record lies in the loaded lexicon's
+// store, which frees its records all together. An owned text (v_text)
+// becomes a record freed with its entry.
+struct recordfree {
+    bool owned = true;
+    recordfree() = default;
+    explicit recordfree(bool own) : owned(own) {}
+    recordfree(std::default_delete<char[]>) {}
+    void operator()(char *p) const
+    {
+        if (owned)
+            delete[] p;
+    }
+};
+using recordtext = std::unique_ptr<char[], recordfree>;
+
 struct recnode {                      // one lexicon entry
     recnode *previous;                // the next older entry of the same terminal
-    v_text recordptr;                 // the entry record (owned)
+    recordtext recordptr;             // the entry record
     int terminal = -1;                // its terminal in the loaded lexicon, -1 a restored entry
 };
 

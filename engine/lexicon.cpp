@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory_resource>
+#include <optional>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -32,9 +36,52 @@ int lastrestored = -1;
 constinit t_dict_lookup dict_table[NDICTSLOTS];
 int d_table_count;
 
-// Every entry node of the loaded lexicon and of the restored entries; the
-// lists above only point into these.
-static std::vector<std::unique_ptr<recnode>> lexstore;
+// The loaded lexicon's entries, each node with its record after it, lie in
+// a store given back all together; a node of the store owns nothing, so
+// none is destroyed by itself. A big lexicon file's entries go first into
+// whole huge pages (when the system has them): hundreds of page faults
+// would cost more than reading the file. The restored entries are owned
+// one by one. The lists above only point into these.
+namespace {
+struct hugeblock {
+    char *at = nullptr;
+    size_t size = 0;
+    hugeblock() = default;
+    hugeblock(const hugeblock &) = delete;
+    hugeblock &operator=(const hugeblock &) = delete;
+    ~hugeblock() { clear(); }
+    void clear()
+    {
+        if (at != nullptr)
+            munmap(at, size);
+        at = nullptr;
+        size = 0;
+    }
+    // At least n bytes on a huge page boundary; false if none could be had.
+    bool map(size_t n)
+    {
+        clear();
+        size = (n + HUGEPAGE - 1) / HUGEPAGE * HUGEPAGE;
+        void *m = mmap(nullptr, size + HUGEPAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                       -1, 0);
+        if (m == MAP_FAILED) {
+            size = 0;
+            return false;
+        }
+        auto start = reinterpret_cast<uintptr_t>(m);
+        uintptr_t aligned = (start + HUGEPAGE - 1) / HUGEPAGE * HUGEPAGE;
+        if (aligned > start)
+            munmap(m, aligned - start);
+        munmap(reinterpret_cast<void *>(aligned + size), start + HUGEPAGE - aligned);
+        at = reinterpret_cast<char *>(aligned);
+        madvise(at, size, MADV_HUGEPAGE);
+        return true;
+    }
+};
+}  // namespace
+static hugeblock lexhuge;
+static std::optional<std::pmr::monotonic_buffer_resource> lexrecords;
+static long lexentries;               // entries in the store
 static std::vector<std::unique_ptr<recnode>> restoredstore;
 
 // A lookup's candidates kept for the next lookup that asks the same.
@@ -68,6 +115,7 @@ struct termindex {
 };
 inline constexpr uint32_t NOCODE = UINT32_MAX;
 static std::vector<termindex> lexindex;
+static std::unordered_map<std::string_view, int> terminalindex;  // names in terminal_table
 static int lastterminal = -1;         // the terminal found last, tried first
 static size_t keptcandidates;         // candidates held in every terminal's choices
 static size_t keptlists;
@@ -79,6 +127,7 @@ static const unsigned char *ubytes(const char *s) { return reinterpret_cast<cons
 
 void clear_terminals()
 {
+    terminalindex.clear();
     for (int i = 0; i < terminal_count; i++)
         std::string().swap(terminal_table[i]);
     terminal_count = 0;
@@ -89,14 +138,11 @@ int lookup_terminal(const char *name)
 {
     if (name == nullptr)
         return -1;
-    size_t n = std::strcspn(name, "|");
-    std::string_view want(name, n);
+    std::string_view want(name, std::strcspn(name, "|"));
     if (lastterminal >= 0 && lastterminal < terminal_count && terminal_table[lastterminal] == want)
         return lastterminal;
-    for (int i = 0; i < terminal_count; i++)
-        if (terminal_table[i] == want)
-            return lastterminal = i;
-    return -1;
+    auto found = terminalindex.find(want);
+    return found != terminalindex.end() ? lastterminal = found->second : -1;
 }
 
 void read_terminals(const char *filename)
@@ -115,17 +161,30 @@ void read_terminals(const char *filename)
             v_err("Repeated terminal", identbuf, "");
         else if (terminal_count >= NTERMINALS)
             v_err("Too many terminals", identbuf, "");
-        else
-            terminal_table[terminal_count++] = identbuf;
+        else {
+            terminal_table[terminal_count] = identbuf;
+            terminalindex.emplace(terminal_table[terminal_count], terminal_count);
+            terminal_count++;
+        }
     }
     closeall();                       // later messages are about no file
 }
 
 // ------------------------------------------------------------ lexicon store
 
+// The store emptied, the first file to be read into it of filesize bytes.
+static void newstore(int64_t filesize)
+{
+    lexentries = 0;
+    lexrecords.emplace(static_cast<size_t>(RECORDBLOCK));  // before the huge block it used goes
+    lexhuge.clear();
+    if (filesize >= HUGESTOREMIN && lexhuge.map(static_cast<size_t>(filesize)))
+        lexrecords.emplace(lexhuge.at, lexhuge.size);
+}
+
 void initdict()
 {
-    lexstore.clear();
+    newstore(0);
     lexindex.clear();
     keptcandidates = keptlists = 0;
     dictterm = terminal_count;
@@ -138,8 +197,7 @@ void clearlexicon()
     lt_cleanup(0);                    // a suspended transformation holds places in the lists
     clear_SE_PRE(1);                  // so do the generated trees' lookups and the preselection
     dictionary.reset();
-    lexstore.clear();
-    lexstore.shrink_to_fit();
+    newstore(0);
     lexindex.clear();
     lexindex.shrink_to_fit();
     keptcandidates = keptlists = 0;
@@ -159,7 +217,8 @@ const char *fourdigits(int n)
 {
     static char digits[5];
     n = std::clamp(n, 0, MAXFREQ);
-    std::snprintf(digits, sizeof digits, "%04d", n);
+    for (int i = 3; i >= 0; i--, n /= 10)
+        digits[i] = static_cast<char>('0' + n % 10);
     return digits;
 }
 
@@ -225,10 +284,19 @@ struct entryreader {
         for (; *s; s++)
             put(static_cast<unsigned char>(*s));
     }
-    void position(const char *s)
+    void puts(const char *s, size_t n)
     {
-        for (; *s && poslen < FILEPOSSIZE - 1; s++)
-            file_position[poslen++] = *s;
+        if (n > static_cast<size_t>(DICTBUFSIZE - 1 - dictptr)) {
+            toolong = true;           // the entry is dropped: what is kept does not matter
+            return;
+        }
+        std::memcpy(dictbuf + dictptr, s, n);
+        dictptr += static_cast<int>(n);
+    }
+    void position(const char *s, size_t n)
+    {
+        for (size_t i = 0; i < n && poslen < FILEPOSSIZE - 1; i++)
+            file_position[poslen++] = s[i];
         file_position[poslen] = 0;
     }
     void compchar(unsigned char c)
@@ -249,22 +317,21 @@ struct entryreader {
             ncomp++;
     }
     // The compound attributes in order of their first type, each and a blank.
+    // Equal first types keep their order: the sort key ends with the place.
     void writeattributes()
     {
         int order[NATTRIBARRAY];
-        for (int i = 0; i < ncomp; i++)
-            order[i] = i;
-        auto firsttype = [this](int i) {
+        for (int i = 0; i < ncomp; i++) {
             const char *a = attribarray[i];
             const void *m = std::memchr(a, ATTRMARK, static_cast<size_t>(complen[i]));
             const char *p = static_cast<const char *>(m);
-            return p != nullptr && p + 1 < a + complen[i] ? static_cast<unsigned char>(p[1]) : 0;
-        };
-        std::stable_sort(order, order + ncomp,
-                         [&](int a, int b) { return firsttype(a) < firsttype(b); });
+            int type = p != nullptr && p + 1 < a + complen[i] ? static_cast<unsigned char>(p[1]) : 0;
+            order[i] = type * NATTRIBARRAY + i;
+        }
+        std::sort(order, order + ncomp);
         for (int i = 0; i < ncomp; i++) {
-            for (int k = 0; k < complen[order[i]]; k++)
-                put(static_cast<unsigned char>(attribarray[order[i]][k]));
+            int c = order[i] % NATTRIBARRAY;
+            puts(attribarray[c], static_cast<size_t>(complen[c]));
             put(' ');
         }
     }
@@ -280,11 +347,11 @@ struct entryreader {
         separators++;
         field++;
     }
-    void attribute(int tok)
+    void attribute(int tok, const char *word)
     {
         if (tok == TIDENT) {
-            if (!lookup_attr(identbuf)) {
-                d_err("Unknown attribute", identbuf);
+            if (!lookup_attr(word)) {
+                d_err("Unknown attribute", word);
                 failed = true;
                 return;
             }
@@ -300,48 +367,68 @@ struct entryreader {
             failed = true;
         }
     }
-    void token(int tok)
+    // A token; an identifier's characters are the n at word. Past field 4
+    // every token is copied as it is.
+    void token(int tok, const char *word, size_t n)
     {
         any = true;
-        if (tok == '|') {
+        if (tok == '|')
             separator();
+        else if (field <= 4)
+            leading(tok, word, n);
+        else if (tok == TIDENT)
+            puts(word, n);
+        else
+            put(static_cast<unsigned char>(tok));
+    }
+    // Characters that are each a token, or past field 4 the text of tokens.
+    void chars(const char *text, size_t n)
+    {
+        if (field > 4) {
+            any = true;
+            puts(text, n);
             return;
+        }
+        for (size_t i = 0; i < n && !failed; i++)
+            token(static_cast<unsigned char>(text[i]), nullptr, 0);
+    }
+    void leading(int tok, const char *word, size_t n)
+    {
+        char text[IDENTSIZE];           // an attribute or frequency with its ending zero
+        if (tok == TIDENT && field >= 3) {
+            n = std::min(n, sizeof text - 1);
+            std::memcpy(text, word, n);
+            text[n] = 0;
         }
         switch (field) {
         case 1:
             if (tok == TIDENT) {
-                puts(identbuf);
-                position(identbuf);
+                puts(word, n);
+                position(word, n);
             } else {
                 put(static_cast<unsigned char>(tok));
-                char c[2] = {static_cast<char>(tok), 0};
-                position(c);
+                char c = static_cast<char>(tok);
+                position(&c, tok != 0 ? 1 : 0);  // a zero byte ends nothing
             }
             break;
         case 2:
             if (tok == TIDENT) {
-                puts(identbuf);
-                for (const char *s = identbuf; *s && termlen < IDENTSIZE - 1; s++)
-                    terminal[termlen++] = *s;
+                puts(word, n);
+                for (size_t i = 0; i < n && termlen < IDENTSIZE - 1; i++)
+                    terminal[termlen++] = word[i];
                 terminal[termlen] = 0;
             } else {
                 put(static_cast<unsigned char>(tok));
             }
             break;
         case 3:
-            attribute(tok);
-            break;
-        case 4:
-            if (tok == TIDENT && !freqseen) {
-                freqseen = true;
-                puts(fourdigits(static_cast<int>(std::min(std::atol(identbuf), 99999L))));
-            }
+            attribute(tok, text);
             break;
         default:
-            if (tok == TIDENT)
-                puts(identbuf);
-            else
-                put(static_cast<unsigned char>(tok));
+            if (tok == TIDENT && !freqseen) {
+                freqseen = true;
+                puts(fourdigits(static_cast<int>(std::min(std::atol(text), 99999L))));
+            }
             break;
         }
     }
@@ -364,15 +451,18 @@ static int compsign(const unsigned char *s)
     return ' ';
 }
 
-// Field 3 of a record in the decoded form of recnode::attrcode; empty when
-// it does not fit that form.
-static std::string encodeattrs(const char *record)
+// Field 3 of a record (at field3) added to codes in the decoded form of
+// termindex::codes; false, with nothing added, when it does not fit that form.
+static bool encodeattrs(const char *field3, std::string &code)
 {
-    locate_comp(getfieldptr(record, 3));
-    std::string code(1, static_cast<char>(lexatt_index));
+    locate_comp(field3);
+    size_t start = code.size();
+    code += static_cast<char>(lexatt_index);
     for (int k = 0; k < lexatt_index; k++) {
-        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT)
-            return "";
+        if (lexatt[k].count > 255 || lexatt_index >= NLEXATT) {
+            code.resize(start);
+            return false;
+        }
         const unsigned char *p = ubytes(lexatt[k].start);
         code += static_cast<char>(compsign(p));
         code += static_cast<char>(lexatt[k].count);
@@ -385,7 +475,7 @@ static std::string encodeattrs(const char *record)
             }
         }
     }
-    return code;
+    return true;
 }
 
 static recnode *newentry(const char *record)
@@ -393,6 +483,17 @@ static recnode *newentry(const char *record)
     auto node = std::make_unique<recnode>();
     node->recordptr = v_strdup(record);
     return node.release();
+}
+
+// An entry of the loaded lexicon, its record in the store.
+static recnode *newlexentry(const char *record)
+{
+    size_t n = std::strlen(record) + 1;
+    void *entry = lexrecords->allocate(sizeof(recnode) + n, alignof(recnode));
+    char *text = static_cast<char *>(entry) + sizeof(recnode);
+    std::memcpy(text, record, n);
+    lexentries++;
+    return new (entry) recnode{nullptr, recordtext(text, recordfree(false))};
 }
 
 // The text of a record that a mandated word is compared with.
@@ -452,20 +553,23 @@ static void indexentry(int t, recnode *node)
 {
     termindex &ix = lexindex[static_cast<size_t>(t)];
     forgetchoices(ix);                // every kept list may gain the entry
-    std::string code = encodeattrs(node->recordptr.get());
     auto place = static_cast<uint32_t>(ix.entries.size());
     node->terminal = t;
     ix.entries.push_back(node);
-    ix.at.push_back(code.empty() ? NOCODE : static_cast<uint32_t>(ix.codes.size()));
-    ix.codes += code;
     const char *record = node->recordptr.get();
-    ix.freqat.push_back(static_cast<uint32_t>(getfieldptr(record, 4) - record));
-    ix.freq.push_back(digits(record + ix.freqat.back()));
+    const char *field3 = getfieldptr(record, 3);
+    auto at = static_cast<uint32_t>(ix.codes.size());
+    ix.at.push_back(encodeattrs(field3, ix.codes) ? at : NOCODE);
+    const char *field4 = fieldend(field3, 3);
+    if (*field4 != 0)
+        field4++;
+    ix.freqat.push_back(static_cast<uint32_t>(field4 - record));
+    ix.freq.push_back(digits(field4));
     if (ix.worded)
         indexword(ix, place);
 }
 
-inline constexpr int QUOTEDRUN = 64;  // characters of quoted text taken at once
+inline constexpr int TOKENRUN = 64;   // tokens taken from the reader at once
 
 int readentry(int linktolexicon)
 {
@@ -482,13 +586,18 @@ int readentry(int linktolexicon)
             break;
         }
         if (!e.failed)
-            e.token(tok);
-        // The rest of a quoted text comes as one run, its characters each
-        // taken as the token it would have been.
-        char run[QUOTEDRUN];
-        for (int n; (n = v_quoted(run, QUOTEDRUN)) > 0;)
-            for (int i = 0; i < n && !e.failed; i++)
-                e.token(static_cast<unsigned char>(run[i]));
+            e.token(tok, identbuf, tok == TIDENT ? std::strlen(identbuf) : 0);
+        // The tokens after it on the line come in runs straight from the
+        // file; past field 4 they come as the text to copy.
+        runtoken run[TOKENRUN];
+        for (int n; (n = v_run(run, TOKENRUN, e.field > 4)) > 0;)
+            for (int i = 0; i < n && !e.failed; i++) {
+                const runtoken &r = run[i];
+                if (r.code == RUNCHARS)
+                    e.chars(r.text, static_cast<size_t>(r.len));
+                else
+                    e.token(r.code, r.text, static_cast<size_t>(r.len));
+            }
         v_next();
     }
     dictbuf[dictptr] = 0;
@@ -518,8 +627,7 @@ int readentry(int linktolexicon)
             d_err("Terminal not found:", e.terminal);
             return 0;
         }
-        recnode *node = newentry(record);
-        lexstore.emplace_back(node);
+        recnode *node = newlexentry(record);
         node->previous = dictionary[t];
         dictionary[t] = node;
         indexentry(t, node);
@@ -547,6 +655,9 @@ void readdict(const char *filename)
         initdict();
     if (!openfile(filename, 1))
         return;
+    struct stat st;
+    if (lexentries == 0 && fsptr == 0 && fstat(fileno(filestack[0].fptr), &st) == 0)
+        newstore(st.st_size);
     while (v_peep() != TEOF) {
         if (readentry(1) && ++numentries % PROGRESSENTRIES == 0) {
             char msg[ENGLINESIZE];
@@ -938,7 +1049,7 @@ static const candlist &candidates(t_dict_lookup *lookup, int terminal)
     collect(ix, leaf, pattern, fields, scratchlist);
     // What is kept stays below four candidates per entry of the lexicon.
     if (keptlists >= NKEPTLISTS ||
-        keptcandidates + scratchlist.place.size() > 4 * lexstore.size() + NKEPTMIN)
+        keptcandidates + scratchlist.place.size() > 4 * static_cast<size_t>(lexentries) + NKEPTMIN)
         dropchoices();
     keptcandidates += scratchlist.place.size();
     keptlists++;

@@ -1,6 +1,9 @@
 // The token reader of the engine's description files: bytes become one-byte
 // tokens with one token of look-ahead. Handles comments, quoted text, line
-// ends, included files and text macros, and reports into corefile 7.
+// ends, included files and text macros, and reports into corefile 7. Files
+// are read in blocks; a reader of one entry per line may take the tokens of
+// a line in runs straight from the block.
+#include <array>
 #include <cstdarg>
 #include <cstring>
 #include <exception>
@@ -98,6 +101,46 @@ void setposition(const char *fmt, ...)
 
 // ------------------------------------------------------------ characters
 
+// The next byte of a file without taking it, EOFCH at its end. The file is
+// read READBUFSIZE bytes at a time.
+static int peekfile(fileinf &f)
+{
+    if (f.at < f.end)
+        return *f.at;
+    if (f.ended || f.fptr == nullptr || !f.buf)
+        return EOFCH;
+    size_t n = std::fread(f.buf.get(), 1, READBUFSIZE, f.fptr);
+    f.at = f.buf.get();
+    f.end = f.at + n;
+    if (n == 0) {
+        f.ended = true;
+        return EOFCH;
+    }
+    return *f.at;
+}
+
+// A file opened at a level of the stack, its buffer made or kept.
+static void startfile(fileinf &f, std::FILE *fp, const char *name)
+{
+    if (!f.buf)
+        f.buf = std::make_unique_for_overwrite<unsigned char[]>(READBUFSIZE);
+    std::setvbuf(fp, nullptr, _IONBF, 0);  // the blocks are read into buf itself
+    f.fptr = fp;
+    f.f_name = name;
+    f.f_line = 1;
+    f.at = f.end = f.buf.get();
+    f.ended = false;
+}
+
+static void stopfile(fileinf &f)
+{
+    if (f.fptr != nullptr)
+        std::fclose(f.fptr);
+    f.fptr = nullptr;
+    f.at = f.end;
+    f.ended = true;
+}
+
 static int getone()
 {
     while (macroptr > 0) {
@@ -118,8 +161,12 @@ static int getone()
     }
     if (fsptr < 0)
         return EOFCH;
-    int c = getc_unlocked(filestack[fsptr].fptr);
-    return c == EOF || c == 255 ? EOFCH : c;
+    fileinf &f = filestack[fsptr];
+    int c = peekfile(f);
+    if (c == EOFCH)
+        return EOFCH;
+    f.at++;
+    return c == 255 ? EOFCH : c;
 }
 
 static void countline()
@@ -230,9 +277,7 @@ void closefile()
         return;
     fileinf &f = filestack[fsptr];
     report(f.f_name.c_str(), f.f_line - 1);
-    if (f.fptr != nullptr)
-        std::fclose(f.fptr);
-    f.fptr = nullptr;
+    stopfile(f);
 }
 
 static void endfile()
@@ -247,9 +292,7 @@ static void endfile()
 void closeall()
 {
     for (; fsptr >= 0; fsptr--) {
-        if (filestack[fsptr].fptr != nullptr)
-            std::fclose(filestack[fsptr].fptr);
-        filestack[fsptr].fptr = nullptr;
+        stopfile(filestack[fsptr]);
         filestack[fsptr].f_name.clear();
     }
     pushback = NOCHAR;
@@ -349,39 +392,43 @@ static void include()
         return;
     }
     fsptr++;
-    filestack[fsptr].fptr = f;
-    filestack[fsptr].f_name = name;
-    filestack[fsptr].f_line = 1;
+    startfile(filestack[fsptr], f, name);
     placestale = true;
 }
 
 // ----------------------------------------------------------------- tokens
 
 // The rows of tokentable by the first character of their word, so that an
-// identifier is compared only with the keywords that start like it.
+// identifier is compared only with the keywords that start like it and have
+// its length.
 struct keywordrows {
     int count[256] = {};
     unsigned char row[256][NTOKENWORDS];
+    size_t length[NTOKENWORDS];
     keywordrows()
     {
         for (int i = 0; i < NTOKENWORDS - 1; i++) {
             auto c = static_cast<unsigned char>(tokentable[i].tokenword[0]);
             row[c][count[c]++] = static_cast<unsigned char>(i);
+            length[i] = std::strlen(tokentable[i].tokenword);
         }
     }
 };
+static const keywordrows keywords;
 
-int str2tok()
+// The keyword code of the n characters at s, 0 for an identifier.
+static int keyword(const char *s, size_t n)
 {
-    static const keywordrows rows;
-    auto c = static_cast<unsigned char>(identbuf[0]);
-    for (int k = 0; k < rows.count[c]; k++) {
-        const tokenelement &e = tokentable[rows.row[c][k]];
-        if (std::strcmp(e.tokenword, identbuf) == 0)
-            return static_cast<unsigned char>(e.token);
+    auto c = static_cast<unsigned char>(s[0]);
+    for (int k = 0; k < keywords.count[c]; k++) {
+        int i = keywords.row[c][k];
+        if (keywords.length[i] == n && std::memcmp(tokentable[i].tokenword, s, n) == 0)
+            return static_cast<unsigned char>(tokentable[i].token);
     }
     return 0;
 }
+
+int str2tok() { return keyword(identbuf, std::strlen(identbuf)); }
 
 // Ends the identifier that character c delimited. True when c was held back
 // behind a macro's text, so that the macro stands where its name stood.
@@ -514,18 +561,12 @@ static void plain(int c)
     if (identchar(c)) {
         addident(c);
         // The rest of a word comes straight from the file: a round of the
-        // queue per character would cost more than the word itself.
-        while (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
-            int d = getc_unlocked(filestack[fsptr].fptr);
-            if (d == EOF || d == 255) {
-                pushback = EOFCH;
-            } else if (!identchar(d)) {
-                pushback = d;
-            } else {
+        // queue per character would cost more than the word itself. The
+        // character that ends it stays in the file's buffer.
+        if (macroptr == 0 && pushback == NOCHAR && fsptr >= 0) {
+            fileinf &f = filestack[fsptr];
+            for (int d; (d = peekfile(f)) != EOFCH && d != 255 && identchar(d); f.at++)
                 addident(d);
-                continue;
-            }
-            break;
         }
         return;
     }
@@ -649,42 +690,120 @@ void v_next()
     fill();
 }
 
-// The ordinary characters of quoted text that follow the token at the head
-// of the queue, up to max of them, straight from the file into out (the
-// character that ends them is held back): they are the tokens the queue
-// would hand out one by one, each its own character, all on the head's
-// line. Nothing is taken unless the head is the queue's only token, read
-// in quoted text from the file itself (no macro text pending). Returns
-// how many were taken.
-int v_quoted(char *out, int max)
+// What a run does with each byte, outside quotes (row 0) and within them.
+enum : unsigned char { RSELF, RSKIP, RWORD, RQUOTE, RSTOP };
+static constexpr std::array<std::array<unsigned char, 256>, 2> runkind = [] {
+    std::array<std::array<unsigned char, 256>, 2> t{};
+    for (int c = 0; c < 256; c++) {
+        t[0][c] = (charkind[c] & KWORD) != 0 ? RWORD : RSELF;
+        t[1][c] = RSELF;
+    }
+    for (int c : {' ', '\t', '\r'})
+        t[0][c] = RSKIP;
+    for (unsigned char c : {'\n', '{', '}', '%', '\xff'})
+        t[0][c] = RSTOP;
+    for (unsigned char c : {'\n', '\t', '\r', '{', '|', '}', '\xff'})
+        t[1][c] = RSTOP;
+    t[0]['"'] = t[1]['"'] = RQUOTE;
+    return t;
+}();
+
+// The tokens that follow the token at the head of the queue on its line, up
+// to max of them, straight from the file's buffer into out: words, the
+// characters that stand for themselves, and quote marks with the ordinary
+// characters between them, each the token the queue would hand out, except
+// that characters each their own token come together as RUNCHARS ("|"
+// outside quotes always comes alone). Asked to
+// merge, the run also puts into RUNCHARS the words that are no keywords and
+// the quote marks: every token but "|" whose text a reader copies as it is.
+// A blank outside quotes ends a RUNCHARS. The run stops before
+// whatever the queue must see itself: a line end, a comment or brace, a
+// macro or directive, a word too long or running on past the buffer, a
+// quote long enough to be warned about, a character warned about, the
+// file's end. Nothing is taken unless the head is the queue's only token,
+// read from the file itself (no macro text pending). Returns how many were
+// taken.
+int v_run(runtoken *out, int max, bool merge)
 {
-    if (istate != 1 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
+    if (max < 2 || istate == 2 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR ||
+        fsptr < 0)
         return 0;
-    std::FILE *f = filestack[fsptr].fptr;
+    fileinf &f = filestack[fsptr];
+    if (peekfile(f) == EOFCH)         // the words of an earlier run are used: the buffer may be read again
+        return 0;
+    const unsigned char *p = f.at;
+    const unsigned char *const end = f.end;
+    int state = istate;
+    int count = ccount;
     int n = 0;
-    while (n < max) {
-        int d = getc_unlocked(f);
-        switch (d) {
-        case EOF:
-        case 255:
-            pushback = EOFCH;
-            break;
-        case '"':
-        case '\n':
-        case '\t':
-        case '\r':
-        case '{':
-        case '|':
-        case '}':
-            pushback = d;
-            break;
-        default:
-            out[n++] = static_cast<char>(d);
+    const unsigned char *span = nullptr;  // where the RUNCHARS being gathered start
+    auto endspan = [&]() {
+        if (span != nullptr)
+            out[n++] = {RUNCHARS, reinterpret_cast<const char *>(span), static_cast<int>(p - span)};
+        span = nullptr;
+    };
+    auto token = [&](int code, const unsigned char *text, size_t len) {
+        endspan();
+        out[n++] = {code, reinterpret_cast<const char *>(text), static_cast<int>(len)};
+    };
+    while (n < max - 1 && p < end) {
+        int c = *p;
+        switch (runkind[static_cast<size_t>(state)][c]) {
+        case RSELF:
+            if (state == 0 && c == '|') {
+                token(c, nullptr, 0);
+            } else {
+                count += state;       // characters within quotes are counted
+                if (span == nullptr)
+                    span = p;
+            }
+            p++;
             continue;
+        case RSKIP:
+            endspan();
+            p++;
+            continue;
+        case RQUOTE:
+            if (state == 1 && count > 80)
+                break;                // the queue warns about it
+            if (state == 0)
+                count = 0;
+            state = 1 - state;
+            if (!merge)
+                token(TQUOTE, nullptr, 0);
+            else if (span == nullptr)
+                span = p;
+            p++;
+            continue;
+        case RWORD: {
+            const unsigned char *w = p + 1;
+            while (w < end && identchar(*w))
+                w++;
+            // A word is handed out with what the character after it does:
+            // that character warned about, counted as a line end or ending
+            // the file leaves the word to the queue.
+            if (w == end || w - p >= IDENTSIZE || *w == '}' || *w == '\n' || *w == 255)
+                break;
+            auto len = static_cast<size_t>(w - p);
+            int code = keyword(reinterpret_cast<const char *>(p), len);
+            if (merge && code == 0) {
+                if (span == nullptr)
+                    span = p;
+            } else {
+                token(code != 0 ? code : TIDENT, p, len);
+            }
+            p = w;
+            continue;
+        }
+        default:
+            break;
         }
         break;
     }
-    ccount += n;
+    endspan();
+    istate = state;
+    ccount = count;
+    f.at = p;
     return n;
 }
 
@@ -732,9 +851,7 @@ bool openfile(const char *name, int lfr)
         return false;
     }
     fsptr = 0;
-    filestack[0].fptr = f;
-    filestack[0].f_name = name;
-    filestack[0].f_line = 1;
+    startfile(filestack[0], f, name);
     fill();
     return true;
 }

@@ -1,5 +1,6 @@
 // The lexicon: agreement of records with leaf attributes, frequency
 // adjustments, the weighted choice, and reading files into records.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -369,6 +370,39 @@ TEST_F(Lexicon, AddedFilesGoInFrontAndReloadingLeavesNothingBehind)
     }
     EXPECT_EQ(readlexicon("\"z\"|Adj||\n", 9), 1);
     EXPECT_EQ(words(2).size(), 1u);
+}
+
+// The file is read in blocks: every entry, message and line number comes out
+// the same wherever a block ends (in a word, a quoted text, a separator, a
+// line end), and a last line without its line end or with its quoted text
+// never closed is read to the file's end.
+TEST_F(Lexicon, EntriesReadTheSameWhereverABlockEnds)
+{
+    std::string body;
+    for (int i = 0; body.size() < READBUFSIZE + 300; i++) {
+        std::string n = std::to_string(i);
+        body += "\"w" + n + " x\"|N|sg.fem, <comp|" + std::to_string(i % 90) + "|stem" + n +
+                "|\"q\" _ilt_|\n";
+        if (body.size() > READBUFSIZE - 150 && body.size() < READBUFSIZE - 100)
+            body += "\"" + std::string(90, 'l') + "\"|N||\n";  // warned about at its closing quote
+    }
+    lines first = lexicon(body);
+    std::vector<std::string> want = words(0);
+    ASSERT_GT(want.size(), 1300u);
+    EXPECT_EQ(want.back(), "\"w0 x\"|N|" + seg(2, 1) + "." + seg(1, 2) + " <" + seg(3, 2) +
+                               " |0000|stem0|\"q\"\x0c|");
+    EXPECT_EQ(first.back(), "Total Words: " + std::to_string(want.size()) + ". Number of Errors: 0");
+    for (int shift = 1; shift <= 45; shift++) {   // the block's end crosses a whole line
+        EXPECT_EQ(lexicon(std::string(static_cast<size_t>(shift), ' ') + body), first) << shift;
+        ASSERT_EQ(words(0), want) << shift;
+    }
+
+    lexicon(body + "\"last\"|N||5|\"end\"");
+    EXPECT_EQ(words(0).front(), "\"last\"|N||0005|\"end\"||");
+    lines open = lexicon(body + "\"open\"|N||2|\"never");
+    EXPECT_EQ(words(0).front(), "\"open\"|N||0002|\"never||");
+    EXPECT_NE(std::find(open.begin(), open.end(), "lexicon input warning: EOF within quotes"),
+              open.end());
 }
 
 TEST_F(Lexicon, ArbitraryBytesNeverOverrunOrStoreByte255)
