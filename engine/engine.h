@@ -168,6 +168,7 @@ bool openfile(const char *name, int lfr);  // false: could not be opened (report
 int v_peep();
 void v_next();
 int v_run(runtoken *out, int max, bool merge);
+int v_quoted(char *out, int max);     // the rest of a quoted text, as its characters
 int str2tok();
 const char *tok2str(int token);
 void closefile();

@@ -807,6 +807,33 @@ int v_run(runtoken *out, int max, bool merge)
     return n;
 }
 
+// The ordinary characters of quoted text that follow the token at the head
+// of the queue, up to max of them, straight from the file into out (the
+// character that ends them stays in the file): they are the tokens the
+// queue would hand out one by one, each its own character, all on the
+// head's line. Nothing is taken unless the head is the queue's only token,
+// read in quoted text from the file itself (no macro text pending). Returns
+// how many were taken.
+int v_quoted(char *out, int max)
+{
+    if (istate != 1 || tokenq.length != 1 || macroptr != 0 || pushback != NOCHAR || fsptr < 0)
+        return 0;
+    fileinf &f = filestack[fsptr];
+    if (peekfile(f) == EOFCH)
+        return 0;
+    const unsigned char *p = f.at;
+    int n = 0;
+    for (; n < max && p < f.end; p++) {
+        unsigned char d = *p;
+        if (d == 255 || d == '"' || d == '\n' || d == '\t' || d == '\r' || d == '{' || d == '|' || d == '}')
+            break;
+        out[n++] = static_cast<char>(d);
+    }
+    f.at = p;
+    ccount += n;
+    return n;
+}
+
 const char *tok2str(int token)
 {
     static char outbuf[TOKSTRSIZE];
