@@ -286,6 +286,8 @@ struct entryreader {
     }
     void puts(const char *s, size_t n)
     {
+        if (n == 0)
+            return;                   // a token of no text may come without one
         if (n > static_cast<size_t>(DICTBUFSIZE - 1 - dictptr)) {
             toolong = true;           // the entry is dropped: what is kept does not matter
             return;
