@@ -705,6 +705,12 @@ static constexpr std::array<std::array<unsigned char, 256>, 2> runkind = [] {
     for (unsigned char c : {'\n', '\t', '\r', '{', '|', '}', '\xff'})
         t[1][c] = RSTOP;
     t[0]['"'] = t[1]['"'] = RQUOTE;
+    // Control bytes go through the queue: some of them are token codes
+    // (TIDENT, TEOF), which a run could not tell from the character.
+    for (int c = 0; c < ' '; c++)
+        for (int state = 0; state < 2; state++)
+            if (t[static_cast<size_t>(state)][static_cast<size_t>(c)] == RSELF)
+                t[static_cast<size_t>(state)][static_cast<size_t>(c)] = RSTOP;
     return t;
 }();
 

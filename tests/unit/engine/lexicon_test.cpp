@@ -385,13 +385,15 @@ TEST_F(Lexicon, EntriesReadTheSameWhereverABlockEnds)
                 "|\"q\" _ilt_|\n";
         if (body.size() > READBUFSIZE - 150 && body.size() < READBUFSIZE - 100)
             body += "\"" + std::string(90, 'l') + "\"|N||\n";  // warned about at its closing quote
+        if (i == 3)                   // a control byte that is also a token code: one error
+            body += "\"c\x03" "d\"|N|sg\x03|2|\n";
     }
     lines first = lexicon(body);
     std::vector<std::string> want = words(0);
     ASSERT_GT(want.size(), 1300u);
     EXPECT_EQ(want.back(), "\"w0 x\"|N|" + seg(2, 1) + "." + seg(1, 2) + " <" + seg(3, 2) +
                                " |0000|stem0|\"q\"\x0c|");
-    EXPECT_EQ(first.back(), "Total Words: " + std::to_string(want.size()) + ". Number of Errors: 0");
+    EXPECT_EQ(first.back(), "Total Words: " + std::to_string(want.size()) + ". Number of Errors: 1");
     for (int shift = 1; shift <= 45; shift++) {   // the block's end crosses a whole line
         EXPECT_EQ(lexicon(std::string(static_cast<size_t>(shift), ' ') + body), first) << shift;
         ASSERT_EQ(words(0), want) << shift;
